@@ -1,0 +1,32 @@
+# The two set-up commands of the README: `make run` and `make test`.
+.PHONY: run test deps build-release build-debug asan tsan clean
+
+deps:
+	@scripts/install-deps.sh
+
+build-release: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+
+build-debug: deps
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug
+
+run: build-release
+	./build/release/src/cli/albumora-cli help
+
+test: build-debug
+	ctest --preset debug
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	ctest --preset asan
+
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
+	ctest --preset tsan
+
+clean:
+	rm -rf build
