@@ -1,24 +1,66 @@
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "core/settings/SettingsFolder.h"
+
+using albumora::cli::ExitCode;
 
 namespace {
 
-constexpr const char* kUsage =
-    "albumora-cli: download whole picture albums from Huaban and Duitang\n"
-    "\n"
-    "Usage: albumora-cli [--settings-dir DIR] COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  help        show this text\n";
+void PrintUsage(std::FILE* out, const std::vector<std::unique_ptr<albumora::cli::CliCommand>>& commands) {
+    std::fputs(
+        "albumora-cli: download whole picture albums from Huaban and Duitang\n"
+        "\n"
+        "Usage: albumora-cli [--settings-dir DIR] COMMAND [ARGS]\n"
+        "\n"
+        "Commands:\n"
+        "  help\n"
+        "      show this text\n",
+        out);
+    for (const auto& command : commands) {
+        std::fprintf(out, "  %s\n      %s\n", command->synopsis(), command->summary());
+    }
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0 ||
-        std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    const auto commands = albumora::cli::MakeCommands();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string settingsDir;
+    size_t i = 0;
+    for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        if (args[i] == "--settings-dir" && i + 1 < args.size()) {
+            settingsDir = args[++i];
+        } else if (args[i] == "--help") {
+            PrintUsage(stdout, commands);
+            return static_cast<int>(ExitCode::Ok);
+        } else {
+            std::fprintf(stderr, "albumora-cli: unknown option '%s'\n\n", args[i].c_str());
+            PrintUsage(stderr, commands);
+            return static_cast<int>(ExitCode::Usage);
+        }
     }
-    std::fprintf(stderr, "albumora-cli: unknown command '%s'\n\n%s", argv[1], kUsage);
-    return 2;
+    if (i == args.size() || args[i] == "help" || args[i] == "-h") {
+        PrintUsage(stdout, commands);
+        return static_cast<int>(ExitCode::Ok);
+    }
+    for (const auto& command : commands) {
+        if (args[i] != command->name()) {
+            continue;
+        }
+        albumora::cli::CliContext context;
+        context.settingsFolder = albumora::ResolveSettingsFolder(settingsDir);
+        if (context.settingsFolder.empty()) {
+            std::fprintf(stderr, "albumora-cli: cannot create the settings folder\n");
+            return static_cast<int>(ExitCode::Failed);
+        }
+        const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+        return static_cast<int>(command->Run(context, rest));
+    }
+    std::fprintf(stderr, "albumora-cli: unknown command '%s'\n\n", args[i].c_str());
+    PrintUsage(stderr, commands);
+    return static_cast<int>(ExitCode::Usage);
 }

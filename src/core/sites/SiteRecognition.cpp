@@ -20,30 +20,12 @@ struct RecognitionRow {
 
 // Order decides ties: an address is classified by the earliest row that matches.
 constexpr std::array<RecognitionRow, 24> kRows = {{
-    {u"baidu.com", 1},
-    {u"163.com", 2},
-    {u"renren.com", 3},
-    {u"sina.com", 4},
-    {u"weibo.com/", 4},
-    {u"56.com", 5},
-    {u"poco.cn", 6},
-    {u"yupoo.com", 7},
-    {u"51.com", 8},
-    {u"pchome.net", 10},
-    {u"taobao.com", 11},
-    {u"tmall.com/", 11},
-    {u"1688.com", 11},
-    {u"moko.cc", 12},
-    {u"babytree.com", 13},
-    {u"pconline.com.cn", 14},
-    {u"hupu.com", 15},
-    {u"jd.com", 16},
-    {u"zol.com.cn", 16},
-    {u"instagram.com", 17},
-    {kHuabanDomain, 18},
-    {kDuitangDomain, 18},
-    {u"lofter.com", 19},
-    {u".topit.", 20},
+    {u"baidu.com", 1},   {u"163.com", 2},      {u"renren.com", 3},    {u"sina.com", 4},
+    {u"weibo.com/", 4},  {u"56.com", 5},       {u"poco.cn", 6},       {u"yupoo.com", 7},
+    {u"51.com", 8},      {u"pchome.net", 10},  {u"taobao.com", 11},   {u"tmall.com/", 11},
+    {u"1688.com", 11},   {u"moko.cc", 12},     {u"babytree.com", 13}, {u"pconline.com.cn", 14},
+    {u"hupu.com", 15},   {u"jd.com", 16},      {u"zol.com.cn", 16},   {u"instagram.com", 17},
+    {kHuabanDomain, 18}, {kDuitangDomain, 18}, {u"lofter.com", 19},   {u".topit.", 20},
 }};
 
 constexpr WStringView kQQDomainSlash = u"qq.com/";
@@ -59,7 +41,8 @@ std::optional<SiteRecognition> RecognizeSiteCode(WStringView address, int curren
     }
     SiteRecognition result{currentCode, QQAlbumKind::Zone};
     // QQ yields to NetEase, whose addresses often carry a QQ address in their text.
-    if (ContainsAfterStart(address, kQQDomainSlash) && address.find(kNetEaseDomainSlash) == WStringView::npos) {
+    if (ContainsAfterStart(address, kQQDomainSlash) &&
+        address.find(kNetEaseDomainSlash) == WStringView::npos) {
         result.siteCode = kSiteCodeQQ;
     } else {
         for (const RecognitionRow& row : kRows) {

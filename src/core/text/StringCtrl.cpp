@@ -52,7 +52,8 @@ int CountOccurrences(WStringView text, WStringView separator) {
         return 0;
     }
     int count = 0;
-    for (size_t p = text.find(separator); p != WStringView::npos; p = text.find(separator, p + separator.size())) {
+    for (size_t p = text.find(separator); p != WStringView::npos;
+         p = text.find(separator, p + separator.size())) {
         ++count;
     }
     return count;
@@ -101,7 +102,7 @@ void ReplacePairs(WString& text, WStringView fromList, WStringView toList) {
 void DecodeHtmlEntities(WString& text) {
     // The order matters: "&amp;" goes second, so "&amp;lt;" ends as "<" but "&amp;quot;" as "&quot;".
     static constexpr std::pair<WStringView, WStringView> kEntities[] = {
-        {u"&quot;", u"\""}, {u"&amp;", u"&"},        {u"&lt;", u"<"}, {u"&gt;", u">"},
+        {u"&quot;", u"\""}, {u"&amp;", u"&"},         {u"&lt;", u"<"},  {u"&gt;", u">"},
         {u"&nbsp;", u" "},  {u"&hellip;", u"\u2026"}, {u"&#39;", u"'"},
     };
     if (text.find(u'&') == WString::npos) {
@@ -222,7 +223,8 @@ WString EncodeStoredText(WStringView plain, WStringView key) {
 
 WStringView StoredTextKey() {
     static constexpr WStringView kKey =
-        u"一张张图片安静地躺在相册里，等着被好好保存下来；我们把它们一一带回家，按名字排好，放进各自的文件夹，不丢一张，也不多存一张。每次下载都认真地完成，绝不会半途而废。";
+        u"一张张图片安静地躺在相册里，等着被好好保存下来；我们把它们一一带回家，按名字排好，放进各自的文件夹"
+        u"，不丢一张，也不多存一张。每次下载都认真地完成，绝不会半途而废。";
     return kKey;
 }
 

@@ -107,7 +107,9 @@ WString WidenAscii(std::string_view ascii) {
     return out;
 }
 
-WString IntToText(long long value) { return FormatNumber("%lld", value); }
+WString IntToText(long long value) {
+    return FormatNumber("%lld", value);
+}
 
 std::uint32_t StrToUInt(WStringView text) {
     size_t i = 0;

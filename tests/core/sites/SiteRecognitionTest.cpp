@@ -13,7 +13,9 @@ struct RecognitionRow {
     QQAlbumKind expectedKind = QQAlbumKind::Zone;
 };
 
-void PrintTo(const RecognitionRow& row, std::ostream* os) { *os << ToUtf8(row.address); }
+void PrintTo(const RecognitionRow& row, std::ostream* os) {
+    *os << ToUtf8(row.address);
+}
 
 class RecognizeSiteCodeTable : public ::testing::TestWithParam<RecognitionRow> {};
 

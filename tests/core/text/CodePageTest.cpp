@@ -32,10 +32,16 @@ INSTANTIATE_TEST_SUITE_P(Pages, CodePageRoundTrip,
 
 TEST(CodePage, InvalidInputBecomesReplacementCharacters) {
     // 0xFF is no GBK lead byte; the valid text around it survives.
-    EXPECT_EQ(DecodeBytes("a\xFF" "b", CodePage::Gbk), u"a\uFFFDb");
+    EXPECT_EQ(DecodeBytes("a\xFF"
+                          "b",
+                          CodePage::Gbk),
+              u"a\uFFFDb");
     // A lead byte cut off at the end.
     EXPECT_EQ(DecodeBytes("ab\xD6", CodePage::Gbk), u"ab\uFFFD");
-    EXPECT_EQ(DecodeBytes("a\xFF" "b\xE4\xB8", CodePage::Utf8), u"a\uFFFDb\uFFFD");
+    EXPECT_EQ(DecodeBytes("a\xFF"
+                          "b\xE4\xB8",
+                          CodePage::Utf8),
+              u"a\uFFFDb\uFFFD");
 }
 
 TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {

@@ -107,10 +107,10 @@ TEST(LooksLikeUtf8, Sniffing) {
     EXPECT_EQ(sniff("abc"), 0);
     EXPECT_EQ(sniff("\xC3\xA9"), 1);
     EXPECT_EQ(sniff("abc\xE4\xB8\xAD"), 1);
-    EXPECT_EQ(sniff("abc\xE4"), 0);          // lead byte at the very end
-    EXPECT_EQ(sniff("\xE4\xB8"), 0);         // cut short
-    EXPECT_EQ(sniff("\x80"), 0);             // continuation without a lead
-    EXPECT_EQ(sniff("\xD6\xD0\xCE\xC4"), 0); // GBK "中文"
+    EXPECT_EQ(sniff("abc\xE4"), 0);           // lead byte at the very end
+    EXPECT_EQ(sniff("\xE4\xB8"), 0);          // cut short
+    EXPECT_EQ(sniff("\x80"), 0);              // continuation without a lead
+    EXPECT_EQ(sniff("\xD6\xD0\xCE\xC4"), 0);  // GBK "中文"
     EXPECT_EQ(sniff("\xFE\x80\x80\x80\x80"), 1);
 }
 
@@ -130,7 +130,9 @@ TEST(StoredText, RoundTripAndLineBreaks) {
     EXPECT_EQ(DecodeStoredText(hex.substr(0, 4) + u"zz", 0, StoredTextKey()), u"下");
 }
 
-TEST(GetOsMajorVersion, ReadsTheKernel) { EXPECT_GT(GetOsMajorVersion(), 1); }
+TEST(GetOsMajorVersion, ReadsTheKernel) {
+    EXPECT_GT(GetOsMajorVersion(), 1);
+}
 
 }  // namespace
 }  // namespace albumora

@@ -8,10 +8,10 @@ namespace {
 TEST(Utf8, RoundTripAndRepair) {
     EXPECT_EQ(FromUtf8("a\xE4\xB8\xAD\xF0\x9F\x98\x80"), u"a中\U0001F600");
     EXPECT_EQ(ToUtf8(u"a中\U0001F600"), "a\xE4\xB8\xAD\xF0\x9F\x98\x80");
-    EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");      // overlong form is refused
-    EXPECT_EQ(FromUtf8("\xED\xA0\x80z"), u"\uFFFDz");      // encoded surrogate
-    EXPECT_EQ(FromUtf8("\xE4\xB8z"), u"\uFFFDz");          // cut short, next byte kept
-    EXPECT_EQ(ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");          // lone surrogate
+    EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong form is refused
+    EXPECT_EQ(FromUtf8("\xED\xA0\x80z"), u"\uFFFDz");  // encoded surrogate
+    EXPECT_EQ(FromUtf8("\xE4\xB8z"), u"\uFFFDz");      // cut short, next byte kept
+    EXPECT_EQ(ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");      // lone surrogate
 }
 
 TEST(StrToUInt, StopsAtFirstNonDigit) {

@@ -1,0 +1,63 @@
+#include "core/settings/SettingsFolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace albumora {
+
+namespace fs = std::filesystem;
+
+std::string WithTrailingSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') {
+        folder.push_back('/');
+    }
+    return folder;
+}
+
+namespace {
+
+bool IsUnder(const fs::path& child, const fs::path& parent) {
+    std::error_code ec;
+    const fs::path c = fs::weakly_canonical(child, ec);
+    const fs::path p = fs::weakly_canonical(parent, ec);
+    auto ci = c.begin();
+    for (auto pi = p.begin(); pi != p.end(); ++pi, ++ci) {
+        if (pi->empty()) {
+            continue;  // the trailing empty element of "/tmp/"
+        }
+        if (ci == c.end() || *ci != *pi) {
+            return false;
+        }
+    }
+    return true;
+}
+
+fs::path TemporaryFolder() {
+    std::error_code ec;
+    fs::path temp = fs::temp_directory_path(ec);
+    return ec ? fs::path("/tmp") : temp;
+}
+
+}  // namespace
+
+std::string ResolveSettingsFolder(const std::string& explicitFolder) {
+    std::error_code ec;
+    fs::path folder;
+    if (!explicitFolder.empty()) {
+        folder = fs::absolute(explicitFolder, ec);
+    } else {
+        folder = fs::current_path(ec);
+        if (ec || IsUnder(folder, TemporaryFolder())) {
+            const char* home = std::getenv("HOME");
+            folder = fs::path(home && *home ? home : "/") / "Documents" / "Fotavo";
+        }
+    }
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+        return {};
+    }
+    return WithTrailingSlash(folder.string());
+}
+
+}  // namespace albumora

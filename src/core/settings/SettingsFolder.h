@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace albumora {
+
+// The folder that holds soft.dat, cookies.txt and the thumbnail cache, always ending in '/'.
+// An explicit folder (from --settings-dir) wins; otherwise the working directory, unless that lies
+// under the system's temporary folder (a program started from an archive viewer), in which case
+// ~/Documents/Fotavo/. The folder is created when missing. Returns an empty text when no folder
+// can be made.
+std::string ResolveSettingsFolder(const std::string& explicitFolder);
+
+// Ensures a trailing '/' on a non-empty folder path.
+std::string WithTrailingSlash(std::string folder);
+
+}  // namespace albumora
