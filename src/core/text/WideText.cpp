@@ -129,6 +129,19 @@ std::uint32_t StrToUInt(WStringView text) {
     return static_cast<std::uint32_t>(value);
 }
 
+WString Trimmed(WStringView text) {
+    auto blank = [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && blank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(text[end - 1])) {
+        --end;
+    }
+    return WString(text.substr(begin, end - begin));
+}
+
 int ReplaceAll(WString& text, WStringView from, WStringView to) {
     if (from.empty()) {
         return 0;

@@ -29,6 +29,9 @@ WString IntToText(long long value);
 // saturates at the largest 32-bit value.
 std::uint32_t StrToUInt(WStringView text);
 
+// The text without blanks (space, tab, line ends) at either end.
+WString Trimmed(WStringView text);
+
 // Replaces every non-overlapping occurrence of `from` by `to`, left to right, in one pass; the
 // inserted text is not searched again. An empty `from` replaces nothing. Returns the count.
 int ReplaceAll(WString& text, WStringView from, WStringView to);

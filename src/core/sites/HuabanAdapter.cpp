@@ -1,0 +1,118 @@
+#include <chrono>
+
+#include "core/files/SafeFileName.h"
+#include "core/net/CookieStore.h"
+#include "core/sites/HuabanPages.h"
+#include "core/sites/SiteAdapters.h"
+#include "core/text/StringCtrl.h"
+#include "core/workflow/Workflow.h"
+
+namespace albumora {
+
+namespace {
+
+constexpr WStringView kAcceptEncoding = u"Accept-Encoding: gzip, deflate";
+constexpr std::uint8_t kBoardAttempts = 4;
+constexpr std::uint8_t kBoardRetryPauseSec = 4;
+// A real board page is far longer; anything this short is an error page.
+constexpr std::uint32_t kBoardMinTextLength = 100;
+constexpr int kMaxPageFailures = 3;
+constexpr std::chrono::milliseconds kFailurePause{6000};
+constexpr std::chrono::milliseconds kPagePause{2000};
+
+bool IsGatewayTimeout(WStringView text) {
+    const size_t p = text.find(u"504 Gateway Time-out");
+    return p != WStringView::npos && p > 0;
+}
+
+}  // namespace
+
+void ListHuabanBoard(Workflow& workflow, const WString& address) {
+    workflow.savedPageText.clear();
+    if (!IsHuabanBoardAddress(address)) {
+        return;
+    }
+    WString pageAddress = address;
+    CutBefore(pageAddress, u"?");
+    ST_URLREQUEST request = workflow.NewRequest(pageAddress);
+    request.extraHeaders = kAcceptEncoding;
+    request.attempts = kBoardAttempts;
+    request.retryPauseSec = kBoardRetryPauseSec;
+    request.minTextLength = kBoardMinTextLength;
+    CURLSource response;
+    if (!FetchUrl(request, response, 0)) {
+        return;
+    }
+    WString text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
+    const HuabanBoard board = ParseHuabanBoardPage(text);
+
+    ST_PERLISTRECORD record;
+    record.name = board.title;
+    record.albumId = HuabanBoardAddress(board.boardId);
+    record.pictureCount = static_cast<std::int32_t>(board.pinCount);
+    workflow.ownerName = board.owner;
+    MakeSafeFileName(workflow.ownerName, kTimeStampFallback, true);
+    workflow.AddAlbum(std::move(record));
+    // The board page doubles as the first page of pins, so it is kept.
+    workflow.savedPageText = std::move(text);
+}
+
+void CollectHuabanPins(Workflow& workflow, int albumPosition) {
+    const auto album = workflow.albums.AlbumAt(static_cast<size_t>(albumPosition));
+    if (!album) {
+        return;
+    }
+    ST_URLREQUEST request = workflow.NewRequest({});
+    request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + album->albumId;
+    workflow.albumKey.clear();
+    int pageCounter = 0;
+    int failures = 0;
+    WString previousPinId;
+    const auto pictureCount = static_cast<size_t>(std::max(album->pictureCount, 0));
+
+    while (failures < kMaxPageFailures) {
+        WString text;
+        if (pageCounter == 0 && !workflow.savedPageText.empty()) {
+            text = std::move(workflow.savedPageText);
+            workflow.savedPageText.clear();
+        } else {
+            request.url = HuabanPinsPageAddress(album->albumId, pageCounter, workflow.albumKey);
+            CURLSource response;
+            const bool fetched = FetchUrl(request, response, 0);
+            if (fetched) {
+                text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
+            }
+            if (!fetched || text.empty() || IsGatewayTimeout(text)) {
+                // The site answers a throttled session with errors; a fresh session gets through.
+                if (workflow.cookieStore() != nullptr) {
+                    workflow.cookieStore()->ResetHost(album->albumId);
+                }
+                workflow.clock().SleepFor(kFailurePause);
+                ++failures;
+                continue;
+            }
+        }
+        ++pageCounter;
+        failures = 0;
+
+        const HuabanPinsPage page = ParseHuabanPinsPage(std::move(text));
+        if (workflow.job.size() >= pictureCount || !page.hasPinSeparator) {
+            return;
+        }
+        for (const HuabanPin& pin : page.pins) {
+            workflow.albumKey = pin.pinId;
+            if (pin.pinId.empty() || pin.pinId == previousPinId) {
+                continue;
+            }
+            previousPinId = pin.pinId;
+            workflow.AddPicture(HuabanPictureAddress(page.pictureHost, pin.key), pin.description, {},
+                                albumPosition);
+            if (workflow.CollectionEnds() || workflow.job.size() >= pictureCount) {
+                return;
+            }
+        }
+        workflow.clock().SleepFor(kPagePause);
+    }
+}
+
+}  // namespace albumora

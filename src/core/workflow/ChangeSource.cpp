@@ -1,0 +1,232 @@
+#include <algorithm>
+#include <ctime>
+
+#include "core/files/AtomicFile.h"
+#include "core/files/FileHelpers.h"
+#include "core/files/SafeFileName.h"
+#include "core/settings/AlbumMarker.h"
+#include "core/settings/SettingsFolder.h"
+#include "core/sites/DuitangPages.h"
+#include "core/sites/SiteAdapters.h"
+#include "core/sites/SiteRecognition.h"
+#include "core/text/CodePage.h"
+#include "core/workflow/Messages.h"
+#include "core/workflow/Workflow.h"
+
+namespace albumora {
+
+namespace {
+
+// The site that has no picture-type marker other than its videos.
+constexpr int kSiteCodeVideos = 17;
+constexpr WStringView kForcedVideoExtension = u".mp4";
+
+bool HasScheme(WStringView address) {
+    return address.find(u"http://") != WStringView::npos || address.find(u"https://") != WStringView::npos;
+}
+
+WString CountText(const char16_t* before, long long count, const char16_t* after) {
+    return WString(before) + IntToText(count) + after;
+}
+
+}  // namespace
+
+void Workflow::GetListFunc() {
+    extension = ReadExtensionSettings(m_settingsFolder);
+    currentSiteCode = kSiteCodeHuabanDuitang;
+    ownerName.clear();
+    const WString address = Trimmed(m_view.AddressText());
+    if (address.empty()) {
+        m_view.ShowMessage(ShownText(kMsgEmptyAddress));
+        listState = kListIdle;
+        return;
+    }
+    m_view.ApplyControlState(ControlMoment::ListStarts, true);
+    m_view.SetGroupTitle(WString(kGroupTitle));
+    m_view.SetStatusText(StatusLine::Main, WString(kStatusListing));
+    m_view.SetStatusText(StatusLine::Progress, {});
+
+    bool singleAlbum = false;
+    if (!HasScheme(address)) {
+        m_view.ShowMessage(ShownText(kMsgNoScheme));
+    } else {
+        const int kind = m_view.AlbumKindSelection();
+        if (kind >= 0) {
+            siteSubKind = kind;
+        }
+        if (!IsDuitangAddress(address)) {
+            siteSubKind = kSubKindHuaban;
+            if (address.find(u"/boards/") == WString::npos) {
+                m_view.ShowMessage(ShownText(kMsgNotHuabanBoard));
+            } else {
+                ListHuabanBoard(*this, address);
+                singleAlbum = true;
+            }
+        } else {
+            singleAlbum = ListDuitangFromAddress(*this, address);
+        }
+    }
+
+    // The owner becomes one folder under the save folder.
+    MakeSafeFileName(ownerName);
+    if (!ownerName.empty()) {
+        ownerName += u"/";
+    }
+    m_view.RefreshGrid();
+    const auto n = static_cast<long long>(albums.size());
+    m_view.SetGroupTitle(CountText(u"相册列表(共", n, u"个)"));
+    m_view.SetStatusText(StatusLine::Main, CountText(u"获取相册列表完成，共", n, u"个"));
+    listState = kListIdle;
+    m_view.ApplyControlState(ControlMoment::ListEnds, n == 0);
+    if (n > 0) {
+        RememberHistory(HistoryKind::Address, Trimmed(m_view.AddressText()));
+        if (singleAlbum) {
+            m_view.SelectAllAlbums();
+            m_view.StartDownload();
+        }
+    }
+}
+
+void Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
+    std::string bytes;
+    for (const WString& url : job.PictureUrls()) {
+        bytes += EncodeText(url, CodePage::Gbk);
+        bytes += "\r\n";
+    }
+    WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
+}
+
+void Workflow::FormatPass(WStringView forcedExtension) {
+    for (size_t i = 0; i < job.size(); ++i) {
+        auto path = job.TargetPath(i);
+        if (path && FixPictureExtension(*path, forcedExtension)) {
+            job.SetFileName(i, path->substr(path->rfind(u'/') + 1));
+        }
+    }
+}
+
+void Workflow::OrderPass() {
+    // Picture 0 is the newest, each following one a minute older, so that a view sorted by time
+    // shows the album's own order.
+    const std::int64_t now = std::time(nullptr);
+    for (size_t i = 0; i < job.size(); ++i) {
+        if (const auto path = job.TargetPath(i)) {
+            SetFileTimes(*path, now - 60 * static_cast<std::int64_t>(i));
+        }
+    }
+}
+
+void Workflow::DownPicFunc() {
+    extension = ReadExtensionSettings(m_settingsFolder);
+    DownloadRunResult result;
+    const WString saveFolder = Trimmed(m_view.SaveFolderText());
+    if (saveFolder.empty()) {
+        m_view.ShowMessage(WString(kMsgSetSaveFolder));
+        downloadState = kDownloadIdle;
+        return;
+    }
+    WString runFolder = saveFolder;
+    if (runFolder.back() != u'/') {
+        runFolder += u"/";
+    }
+    runFolder += ownerName;
+    if (!CreateFolderTree(runFolder)) {
+        m_view.ShowMessage(WString(kMsgBadSaveFolder));
+        downloadState = kDownloadIdle;
+        return;
+    }
+    SetFolderTimes(runFolder, std::time(nullptr));
+    m_view.ApplyControlState(ControlMoment::DownloadStarts, albums.size() == 0);
+    job.SetAlbumFolder(runFolder);
+    const int siteCode = currentSiteCode;
+    {
+        std::lock_guard lock(m_settingsMutex);
+        const size_t slot = static_cast<size_t>(std::clamp(siteCode, 0, kSettingsSiteSlots - 1));
+        m_run.naming = m_settings.namingRecords[slot];
+        m_run.params = m_settings.downloadParams[slot];
+    }
+    counters.CopyParams(m_run.params);
+
+    std::vector<int> positions = m_view.ChosenAlbums();
+    const size_t recordCount = albums.size();
+    std::erase_if(positions, [&](int p) { return p < 0 || static_cast<size_t>(p) >= recordCount; });
+    albums.selectedCount = static_cast<int>(positions.size());
+    if (positions.empty()) {
+        m_view.ShowMessage(WString(kMsgNoAlbumChosen));
+    }
+
+    bool asked = false;
+    bool continueAfterStop = false;
+    // The album counter of the window is 16 bits wide.
+    const size_t albumCount = std::min<size_t>(positions.size(), 65535);
+    for (size_t k = 0; k < albumCount && downloadState != kDownloadStopRequested; ++k) {
+        const int p = positions[k];
+        job.Clear();
+        job.SetAlbumFolder(runFolder);
+        std::uint8_t state = downloadState;
+        while (state != kDownloadStopRequested && !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
+        }
+        m_view.SetStatusText(StatusLine::Main, u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
+                                                   IntToText(static_cast<long long>(positions.size())) + u"个图集");
+        m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
+        if (siteCode > 20) {
+            m_view.ShowMessage(WString(kMsgBadSiteCode));
+        } else if (siteCode == kSiteCodeHuabanDuitang) {
+            if (siteSubKind != kSubKindDuitang) {
+                CollectHuabanPins(*this, p);
+            } else {
+                CollectDuitangPictures(*this, p);
+            }
+        }
+        ++result.albumsDone;
+        const size_t n = job.size();
+        if (n > 0 && downloadState == kDownloadStopRequested && !asked) {
+            asked = true;
+            continueAfterStop = m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
+        }
+        if (n == 0 || (downloadState == kDownloadStopRequested && !continueAfterStop)) {
+            continue;
+        }
+        result.picturesCollected += static_cast<std::uint32_t>(n);
+        const auto album = albums.AlbumAt(static_cast<size_t>(p));
+        if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {
+            if (album) {
+                WriteListFile(*album);
+            }
+            continue;
+        }
+        m_view.SetStatusText(StatusLine::Progress, WString(kStatusPictureDownloadStarted));
+        const std::uint32_t failed = DownProc();
+        result.picturesFailed += failed;
+        // A marker after failures would make a later run skip the pictures that are missing.
+        if (downloadState != kDownloadStopRequested && failed == 0) {
+            if (const auto first = job.PictureAt(0)) {
+                WriteAlbumMarker(job.AlbumFolder(), first->url);
+            }
+        }
+        if (m_run.naming.HasOption(OPT_FIX_FORMAT)) {
+            FormatPass(siteCode == kSiteCodeVideos ? kForcedVideoExtension : WStringView());
+        }
+        if (m_run.naming.HasOption(OPT_FIX_ORDER)) {
+            OrderPass();
+        }
+    }
+    result.stopped = downloadState == kDownloadStopRequested;
+    {
+        std::lock_guard lock(m_resultMutex);
+        m_lastResult = result;
+    }
+    downloadState = kDownloadIdle;
+    m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
+    WString doneText(kStatusDownloadDone);
+    if (result.picturesFailed > 0) {
+        doneText += u"，" + IntToText(result.picturesFailed) + u"张图片下载失败";
+    }
+    m_view.SetStatusText(StatusLine::Main, doneText);
+    m_view.SetStatusText(StatusLine::Progress, {});
+    if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {
+        m_view.OpenFolder(ToUtf8(job.AlbumFolder()));
+    }
+}
+
+}  // namespace albumora

@@ -1,0 +1,234 @@
+#include "core/workflow/Workflow.h"
+
+#include <ctime>
+#include <fstream>
+
+#include "core/files/FileHelpers.h"
+#include "core/files/SafeFileName.h"
+#include "core/settings/AlbumMarker.h"
+#include "core/settings/SettingsStore.h"
+#include "core/sites/SiteRecognition.h"
+#include "core/text/CaseFold.h"
+#include "core/text/Utf16Bytes.h"
+#include "core/workflow/Messages.h"
+#include "core/workflow/PictureNaming.h"
+
+namespace albumora {
+
+namespace {
+
+// The grid shows at most this much of a name, and everything named after the album uses the
+// same cut.
+constexpr size_t kShownNameLength = 80;
+
+void JoinIfDone(std::thread& thread) {
+    if (thread.joinable()) {
+        thread.join();
+    }
+}
+
+}  // namespace
+
+WString ShownText(WStringView message) {
+    WString text(message);
+    for (char16_t& c : text) {
+        if (c == u'^') {
+            c = u'\n';
+        }
+    }
+    return text;
+}
+
+Workflow::Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore, Clock& clock)
+    : albums([&view](const WString& message) { view.ShowMessage(message); }),
+      m_view(view),
+      m_settingsFolder(std::move(settingsFolder)),
+      m_cookieStore(cookieStore),
+      m_clock(clock) {}
+
+Workflow::~Workflow() {
+    if (listState != kListIdle) {
+        listState = kListStopRequested;
+    }
+    if (downloadState != kDownloadIdle) {
+        downloadState = kDownloadStopRequested;
+        counters.stopRequested = true;
+        m_coordinatorWake.notify_all();
+    }
+    WaitForWorkers();
+}
+
+void Workflow::WaitForWorkers() {
+    JoinIfDone(m_listThread);
+    JoinIfDone(m_downloadThread);
+}
+
+bool Workflow::OnListButton() {
+    if (!ready) {
+        return false;
+    }
+    if (listState != kListIdle) {
+        listState = kListStopRequested;
+        return true;
+    }
+    JoinIfDone(m_listThread);
+    albums.ClearAlbumList();
+    listState = kListFetching;
+    siteSubKind = -1;
+    currentSiteCode = kSiteCodeHuabanDuitang;
+    try {
+        m_listThread = std::thread([this] { GetListFunc(); });
+    } catch (const std::system_error&) {
+        m_view.ShowMessage(u"Create thread:GetListFunc failed.");
+        listState = kListIdle;
+        return false;
+    }
+    return true;
+}
+
+bool Workflow::OnDownloadButton() {
+    if (downloadState != kDownloadIdle) {
+        downloadState = kDownloadStopRequested;
+        counters.stopRequested = true;
+        m_coordinatorWake.notify_all();
+        return true;
+    }
+    JoinIfDone(m_downloadThread);
+    downloadState = kDownloadRunning;
+    try {
+        m_downloadThread = std::thread([this] { DownPicFunc(); });
+    } catch (const std::system_error&) {
+        m_view.ShowMessage(u"Create thread:DownPicFunc failed.");
+        downloadState = kDownloadIdle;
+        return false;
+    }
+    return true;
+}
+
+PersistentSettings Workflow::SettingsCopy() const {
+    std::lock_guard lock(m_settingsMutex);
+    return m_settings;
+}
+
+bool Workflow::EditSettings(const std::function<void(PersistentSettings&)>& edit) {
+    std::lock_guard lock(m_settingsMutex);
+    edit(m_settings);
+    return SaveSettings(m_settingsFolder, m_settings);
+}
+
+void Workflow::ResetSettings(const PersistentSettings& settings) {
+    std::lock_guard lock(m_settingsMutex);
+    m_settings = settings;
+}
+
+bool Workflow::RememberHistory(HistoryKind kind, const WString& text) {
+    {
+        std::lock_guard lock(m_settingsMutex);
+        if (!RememberText(m_settings, kind, text)) {
+            return false;
+        }
+        SaveSettings(m_settingsFolder, m_settings);
+    }
+    m_view.HistoryAdded(kind, text);
+    return true;
+}
+
+DownloadRunResult Workflow::lastRunResult() const {
+    std::lock_guard lock(m_resultMutex);
+    return m_lastResult;
+}
+
+ST_URLREQUEST Workflow::NewRequest(WString url, WString savePath) const {
+    ST_URLREQUEST request(std::move(url), std::move(savePath), kDefaultTimeoutMs);
+    request.cookieStore = m_cookieStore;
+    request.clock = &m_clock;
+    return request;
+}
+
+void Workflow::AddAlbum(ST_PERLISTRECORD record) {
+    if (!ready) {
+        return;
+    }
+    // Cut before the name is made unique, so that two long names that agree in their shown part
+    // still get folders of their own.
+    if (record.name.size() > kShownNameLength) {
+        record.name.resize(kShownNameLength);
+    }
+    const size_t length = albums.AddAlbumRecord(record);
+    if (length > 0) {
+        m_view.AddGridEntry(static_cast<int>(length) - 1);
+    }
+}
+
+bool Workflow::CollectionEnds() const {
+    const std::uint8_t state = downloadState;
+    return state == kDownloadAlbumDone || state == kDownloadStopRequested;
+}
+
+void Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
+    const NamingContext context{m_run.naming, album, currentSiteCode, albums.selectedCount,
+                                albums.size(), ownerName};
+    const WString folderName = AlbumFolderName(context);
+    WString folder = job.AlbumFolder();
+    if (!folderName.empty()) {
+        folder += folderName + u"/";
+        job.SetAlbumFolder(folder);
+    }
+    CreateFolderTree(folder);
+    SetFolderTimes(folder, std::time(nullptr));
+    markerAddress = ReadAlbumMarker(job.AlbumFolder());
+}
+
+void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first) {
+    const std::string path = ToUtf8(job.AlbumFolder() + album.name + u".txt");
+    std::ofstream file;
+    if (first) {
+        file.open(path, std::ios::binary | std::ios::trunc);
+        file.write("\xFF\xFE", 2);
+    } else {
+        // Opened without creating it: a file removed mid-run stays removed.
+        std::ifstream probe(path);
+        if (!probe) {
+            return;
+        }
+        probe.close();
+        file.open(path, std::ios::binary | std::ios::app);
+    }
+    const std::string bytes = EncodeUtf16Le(originalName + u"\r\n");
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
+                          int albumPosition) {
+    const auto album = albums.AlbumAt(static_cast<size_t>(albumPosition));
+    if (!album) {
+        return;
+    }
+    const size_t n = job.size();
+    const NamingContext context{m_run.naming, *album, currentSiteCode, albums.selectedCount,
+                                albums.size(), ownerName};
+    PictureNameDraft draft = DraftPictureName(context, pictureUrl, originalName, n);
+    if (n == 0) {
+        m_takenNames.clear();
+        StartAlbumFolder(*album);
+    }
+    const WString name =
+        FinishPictureName(std::move(draft), job.AlbumFolder().size(),
+                          [this](const WString& candidate) { return m_takenNames.contains(ToLowerText(candidate)); }, n);
+
+    if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() && pictureUrl == markerAddress) {
+        // The marker is the first picture of the last complete download: the rest was saved then.
+        // A stop pressed meanwhile must not be turned into a mere end of the album.
+        std::uint8_t expected = kDownloadRunning;
+        downloadState.compare_exchange_strong(expected, kDownloadAlbumDone);
+        return;
+    }
+    job.AppendPicture(pictureUrl, name, headerText);
+    m_takenNames.insert(ToLowerText(name));
+    m_view.SetStatusText(StatusLine::Progress, u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");
+    if (m_run.naming.HasOption(OPT_ORIGINAL_NAME_FILE)) {
+        AppendOriginalName(*album, originalName, n == 0);
+    }
+}
+
+}  // namespace albumora

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+
+#include "core/net/URLSource2.h"
+#include "core/settings/ExtensionSettings.h"
+#include "core/settings/PersistentSettings.h"
+#include "core/util/Clock.h"
+#include "core/workflow/AlbumList.h"
+#include "core/workflow/DownloadJob.h"
+#include "core/workflow/WorkflowView.h"
+
+namespace albumora {
+
+class CookieStore;
+
+// The workers' adapters within site code 18.
+inline constexpr int kSubKindDuitang = 0;
+inline constexpr int kSubKindHuaban = 1;
+
+// listState
+inline constexpr std::uint8_t kListIdle = 0;
+inline constexpr std::uint8_t kListFetching = 1;
+inline constexpr std::uint8_t kListStopRequested = 2;
+// downloadState
+inline constexpr std::uint8_t kDownloadIdle = 0;
+inline constexpr std::uint8_t kDownloadRunning = 1;
+inline constexpr std::uint8_t kDownloadAlbumDone = 2;  // collection of the current album ends early
+inline constexpr std::uint8_t kDownloadStopRequested = 3;
+// viewState
+inline constexpr std::uint8_t kViewIdle = 0;
+inline constexpr std::uint8_t kViewRebuilding = 1;
+inline constexpr std::uint8_t kViewStopRequested = 2;
+
+// What one download run did, for the front end's last words.
+struct DownloadRunResult {
+    std::uint32_t albumsDone = 0;
+    std::uint32_t picturesCollected = 0;
+    std::uint32_t picturesFailed = 0;
+    bool stopped = false;
+};
+
+// The state that the window and the workers share, and the two workers. A front end owns one,
+// implements the view, and presses the buttons; the workers run on their own threads and reach the
+// front end only through the view.
+class Workflow {
+public:
+    Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore,
+             Clock& clock = SystemClock::Instance());
+    ~Workflow();
+    Workflow(const Workflow&) = delete;
+    Workflow& operator=(const Workflow&) = delete;
+
+    // --- buttons (interface thread) ---
+
+    // Starts the album-list fetch, or requests its stop while one runs. False before `ready`.
+    bool OnListButton();
+    // Starts the download of the chosen albums, or requests the stop while one runs.
+    bool OnDownloadButton();
+    // Waits until no worker runs; the workers must not be blocked on the caller.
+    void WaitForWorkers();
+
+    // --- settings (any thread) ---
+
+    PersistentSettings SettingsCopy() const;
+    // Changes the image under its lock and saves it at once; returns whether the save succeeded.
+    bool EditSettings(const std::function<void(PersistentSettings&)>& edit);
+    // Replaces the image without saving (the load at start-up).
+    void ResetSettings(const PersistentSettings& settings);
+    // Remembers a text in a history; when it is new, tells the view and saves the settings.
+    bool RememberHistory(HistoryKind kind, const WString& text);
+    const std::string& settingsFolder() const { return m_settingsFolder; }
+
+    DownloadRunResult lastRunResult() const;
+
+    // --- for the adapters and workers ---
+
+    // A request record for the site pages, with the shared cookies and clock.
+    ST_URLREQUEST NewRequest(WString url, WString savePath = {}) const;
+    Clock& clock() const { return m_clock; }
+    CookieStore* cookieStore() const { return m_cookieStore; }
+    WorkflowView& view() const { return m_view; }
+
+    // Adds an album record found by an adapter (only while `ready`) and shows it.
+    void AddAlbum(ST_PERLISTRECORD record);
+    // Names a picture of album `albumPosition` and appends it to the job.
+    void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
+                    int albumPosition);
+    // True when the collection of the current album must end (album done or stop requested).
+    bool CollectionEnds() const;
+
+    // The worker bodies; public so that a front end may run them on a thread of its own choice.
+    void GetListFunc();
+    void DownPicFunc();
+
+    // --- shared state ---
+
+    AlbumList albums;
+    DownloadJob job;
+    DownloadCounters counters;
+
+    std::atomic<int> currentSiteCode{18};
+    std::atomic<int> siteSubKind{-1};
+    std::atomic<std::uint8_t> listState{kListIdle};
+    std::atomic<std::uint8_t> downloadState{kDownloadIdle};
+    std::atomic<std::uint8_t> viewState{kViewIdle};
+    std::atomic<bool> ready{false};
+
+    // Written and read by the workers only, which never run at the same time on them.
+    WString ownerName;
+    WString savedPageText;
+    WString albumKey;
+    WString markerAddress;
+    ExtensionSettings extension;
+
+    // Interface thread only.
+    WString filterText;
+
+private:
+    struct RunSettings {
+        SiteNamingRecord naming;
+        SiteDownloadParams params;
+    };
+
+    void StartAlbumFolder(const ST_PERLISTRECORD& album);
+    void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
+    // Downloads the job's pictures with up to `activeThreadCount` picture threads; returns how
+    // many failed.
+    std::uint32_t DownProc();
+    void FetchPicture(std::size_t index, std::uint64_t generation, std::atomic<std::uint32_t>& failed);
+    void WriteListFile(const ST_PERLISTRECORD& album);
+    void FormatPass(WStringView forcedExtension);
+    void OrderPass();
+
+    WorkflowView& m_view;
+    std::string m_settingsFolder;
+    CookieStore* m_cookieStore;
+    Clock& m_clock;
+
+    mutable std::mutex m_settingsMutex;
+    PersistentSettings m_settings;
+
+    // The download run's copy of the current site's records, so that a dialog changing them
+    // mid-run does not race with the naming.
+    RunSettings m_run;
+    // Lower-cased names of the current album's pictures, for the duplicate search.
+    std::unordered_set<WString> m_takenNames;
+
+    // Wakes the download coordinator: a picture finished, or the stop was pressed.
+    std::mutex m_coordinatorMutex;
+    std::condition_variable m_coordinatorWake;
+
+    mutable std::mutex m_resultMutex;
+    DownloadRunResult m_lastResult;
+
+    std::thread m_listThread;
+    std::thread m_downloadThread;
+};
+
+}  // namespace albumora
