@@ -1,0 +1,268 @@
+#include "core/net/CookieStore.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+
+#include "core/net/CurlHandles.h"
+#include "core/net/UrlCanonical.h"
+
+namespace albumora {
+
+namespace {
+
+std::atomic<unsigned> g_saveCounter{0};
+
+std::int64_t NowSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view WithoutLeadingDot(std::string_view domain) {
+    return domain.starts_with('.') ? domain.substr(1) : domain;
+}
+
+bool WriteWhole(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+// The jar itself is libcurl's cookie engine inside a share object, so that matching, expiry and
+// Set-Cookie parsing are the library's. `curlLock` is both the share's lock and the lock of the
+// compound edits below; it is recursive because those edits call into libcurl, which takes the
+// share's lock again on the same thread.
+struct CookieStore::Impl {
+    CURLSH* share = nullptr;
+    CURL* admin = nullptr;  // the handle through which the jar is read and edited
+    mutable std::recursive_mutex curlLock;
+    mutable std::mutex fileLock;  // one writer of the file at a time, each with a fresh listing
+    std::string path;
+
+    static void LockShare(CURL*, curl_lock_data, curl_lock_access, void* self) {
+        static_cast<Impl*>(self)->curlLock.lock();
+    }
+    static void UnlockShare(CURL*, curl_lock_data, void* self) {
+        static_cast<Impl*>(self)->curlLock.unlock();
+    }
+
+    Impl() {
+        EnsureCurlGlobalInit();
+        share = curl_share_init();
+        if (share != nullptr) {
+            curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &Impl::LockShare);
+            curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &Impl::UnlockShare);
+            curl_share_setopt(share, CURLSHOPT_USERDATA, this);
+            curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        }
+        admin = curl_easy_init();
+        if (admin != nullptr && share != nullptr) {
+            curl_easy_setopt(admin, CURLOPT_SHARE, share);
+        }
+    }
+
+    ~Impl() {
+        if (admin != nullptr) {
+            curl_easy_cleanup(admin);
+        }
+        if (share != nullptr) {
+            curl_share_cleanup(share);
+        }
+    }
+
+    bool usable() const { return share != nullptr && admin != nullptr; }
+
+    // Callers hold curlLock.
+    std::vector<Cookie> ListLocked() const {
+        std::vector<Cookie> cookies;
+        struct curl_slist* lines = nullptr;
+        if (!usable() || curl_easy_getinfo(admin, CURLINFO_COOKIELIST, &lines) != CURLE_OK) {
+            return cookies;
+        }
+        const std::int64_t now = NowSeconds();
+        for (const struct curl_slist* line = lines; line != nullptr; line = line->next) {
+            if (auto cookie = ParseNetscapeLine(line->data);
+                cookie && (cookie->expires == 0 || cookie->expires > now)) {
+                cookies.push_back(std::move(*cookie));
+            }
+        }
+        curl_slist_free_all(lines);
+        return cookies;
+    }
+
+    bool AddLocked(const Cookie& cookie) {
+        if (!usable() || !IsStorableCookie(cookie)) {
+            return false;
+        }
+        const std::string line = FormatNetscapeLine(cookie);
+        return curl_easy_setopt(admin, CURLOPT_COOKIELIST, line.c_str()) == CURLE_OK;
+    }
+
+    // libcurl cannot delete one cookie; the jar is emptied and refilled under the lock, so no
+    // transfer sees it half done.
+    template <typename Predicate>
+    int RemoveWhere(Predicate matches) {
+        std::lock_guard lock(curlLock);
+        std::vector<Cookie> keep = ListLocked();
+        const auto removed = std::erase_if(keep, matches);
+        if (removed == 0) {
+            return 0;
+        }
+        curl_easy_setopt(admin, CURLOPT_COOKIELIST, "ALL");
+        for (const Cookie& cookie : keep) {
+            AddLocked(cookie);
+        }
+        return static_cast<int>(removed);
+    }
+
+    void Load() {
+        std::ifstream in(path, std::ios::binary);
+        std::string line;
+        std::lock_guard lock(curlLock);
+        while (std::getline(in, line)) {
+            if (auto cookie = ParseNetscapeLine(line)) {
+                AddLocked(*cookie);
+            }
+        }
+    }
+};
+
+CookieStore::CookieStore() : m_impl(std::make_unique<Impl>()) {}
+
+CookieStore::CookieStore(std::string filePath) : m_impl(std::make_unique<Impl>()) {
+    m_impl->path = std::move(filePath);
+    m_impl->Load();
+}
+
+CookieStore::~CookieStore() = default;
+
+bool CookieStore::Set(const Cookie& cookie) {
+    bool added = false;
+    {
+        std::lock_guard lock(m_impl->curlLock);
+        added = m_impl->AddLocked(cookie);
+    }
+    if (added) {
+        Save();
+    }
+    return added;
+}
+
+bool CookieStore::Remove(std::string_view name, std::string_view domain, std::string_view path) {
+    const std::string_view wantedPath = path.empty() ? std::string_view("/") : path;
+    const int removed = m_impl->RemoveWhere([&](const Cookie& cookie) {
+        return cookie.name == name && SameText(cookie.domain, domain) && cookie.path == wantedPath;
+    });
+    if (removed > 0) {
+        Save();
+    }
+    return removed > 0;
+}
+
+std::vector<Cookie> CookieStore::List() const {
+    std::lock_guard lock(m_impl->curlLock);
+    return m_impl->ListLocked();
+}
+
+int CookieStore::ResetHost(WStringView url) {
+    const auto canonical = CanonicalizeUrl(url);
+    if (!canonical) {
+        return 0;
+    }
+    const int removed = m_impl->RemoveWhere(
+        [&](const Cookie& cookie) { return SameText(WithoutLeadingDot(cookie.domain), canonical->host); });
+    if (removed > 0) {
+        Save();
+    }
+    return removed;
+}
+
+void CookieStore::Clear() {
+    {
+        std::lock_guard lock(m_impl->curlLock);
+        if (m_impl->usable()) {
+            curl_easy_setopt(m_impl->admin, CURLOPT_COOKIELIST, "ALL");
+        }
+    }
+    Save();
+}
+
+bool CookieStore::Save() const {
+    if (m_impl->path.empty()) {
+        return true;
+    }
+    std::lock_guard fileLock(m_impl->fileLock);
+    std::string text =
+        "# Netscape HTTP Cookie File\n"
+        "# Written by Albumora; each line: domain, subdomains, path, secure, expiry, name, value.\n\n";
+    for (const Cookie& cookie : List()) {
+        text += FormatNetscapeLine(cookie);
+        text += '\n';
+    }
+    const std::string temporary = m_impl->path + ".tmp-" + std::to_string(::getpid()) + "-" +
+                                  std::to_string(g_saveCounter.fetch_add(1, std::memory_order_relaxed));
+    // Cookies hold logins: readable by the user only.
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = WriteWhole(fd, text);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), m_impl->path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+const std::string& CookieStore::filePath() const {
+    return m_impl->path;
+}
+
+void CookieStore::AttachTo(void* curlEasy) {
+    if (m_impl->share != nullptr) {
+        curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, m_impl->share);
+    }
+}
+
+void CookieStore::DetachFrom(void* curlEasy) {
+    curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, static_cast<CURLSH*>(nullptr));
+}
+
+void CookieStore::NoteResponseCookies() {
+    Save();
+}
+
+}  // namespace albumora

@@ -1,0 +1,93 @@
+#include "core/net/PartialFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+namespace albumora {
+
+namespace {
+
+std::atomic<unsigned> g_partialCounter{0};
+
+std::string TemporaryNameBeside(const std::string& target) {
+    std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    // A short fixed pattern keeps the name within the file system's limit whatever the target's
+    // name; the leading dot keeps it out of ordinary folder listings.
+    const std::string name = ".albumora-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(g_partialCounter.fetch_add(1, std::memory_order_relaxed)) +
+                             ".part";
+    return (folder.empty() ? std::filesystem::path(name) : folder / name).string();
+}
+
+}  // namespace
+
+PartialFile::PartialFile(std::string targetPath) : m_target(std::move(targetPath)) {}
+
+PartialFile::~PartialFile() {
+    Discard();
+}
+
+bool PartialFile::Open() {
+    Discard();
+    if (m_target.empty()) {
+        return false;
+    }
+    m_temporary = TemporaryNameBeside(m_target);
+    // Mode 0666 lets the umask decide, as for any file the user's programs create.
+    m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        m_temporary.clear();
+        return false;
+    }
+    return true;
+}
+
+bool PartialFile::Write(const char* data, std::size_t length) {
+    while (length > 0) {
+        if (m_fd < 0) {
+            return false;
+        }
+        const ssize_t written = ::write(m_fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool PartialFile::Commit() {
+    if (m_fd < 0) {
+        return false;
+    }
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    if (!closed || std::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void PartialFile::Discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+}  // namespace albumora

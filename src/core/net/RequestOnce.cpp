@@ -1,0 +1,442 @@
+// RequestOnce: one HTTP exchange over libcurl, with every wait bounded.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "core/net/CookieStore.h"
+#include "core/net/CurlHandles.h"
+#include "core/net/CutMarkers.h"
+#include "core/net/PartialFile.h"
+#include "core/net/URLSource2.h"
+#include "core/net/UrlCanonical.h"
+
+namespace albumora {
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr long kReadBufferBytes = 102400;
+constexpr long kMaxRedirects = 20;
+// The longest single sleep of the transfer loop; libcurl's own timers wake it sooner.
+constexpr int kLongestPollMs = 1000;
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+bool IsHeaderBlockEnd(std::string_view line) {
+    return line == "\r\n" || line == "\n";
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(text[i]) != lower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int StatusOf(std::string_view statusLine) {
+    const size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos) {
+        return 0;
+    }
+    int status = 0;
+    for (size_t i = space + 1; i < statusLine.size() && i < space + 4; ++i) {
+        if (statusLine[i] < '0' || statusLine[i] > '9') {
+            return 0;
+        }
+        status = status * 10 + (statusLine[i] - '0');
+    }
+    return status;
+}
+
+// The number after the first "Content-Length:" (exact spelling), blanks skipped, up to the first
+// non-digit; nothing when the header is absent.
+std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
+    static constexpr std::string_view kName = "Content-Length:";
+    size_t at = block.find(kName);
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    at += kName.size();
+    while (at < block.size() && (block[at] == ' ' || block[at] == '\t')) {
+        ++at;
+    }
+    std::uint64_t value = 0;
+    for (; at < block.size() && block[at] >= '0' && block[at] <= '9'; ++at) {
+        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(block[at] - '0'),
+                                        UINT64_MAX / 20);
+    }
+    return value;
+}
+
+// The caller's header lines as libcurl wants them. A line "Name:" with nothing after it would make
+// libcurl drop the header; "Name;" is its spelling for sending it empty.
+Slist HeaderList(const ST_URLREQUEST& request) {
+    Slist list;
+    const std::string text = ToUtf8(request.extraHeaders);
+    bool hasExpect = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (line.back() == ':' && line.find(':') == line.size() - 1) {
+            line.back() = ';';
+        }
+        hasExpect = hasExpect || StartsWithNoCase(line, "Expect:") || StartsWithNoCase(line, "Expect;");
+        list.reset(curl_slist_append(list.release(), line.c_str()));
+    }
+    // A body goes out at once, without waiting for a "100 Continue" that some servers never send.
+    if (!request.body.empty() && !hasExpect) {
+        list.reset(curl_slist_append(list.release(), "Expect:"));
+    }
+    return list;
+}
+
+FetchFailure FailureOfCurlCode(CURLcode code) {
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return FetchFailure::Timeout;
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return FetchFailure::BadAddress;
+        default:
+            return FetchFailure::Connection;
+    }
+}
+
+enum class Phase { Connecting, AwaitingHeaders, ReadingBody };
+
+class Exchange {
+public:
+    Exchange(CURLSource& response, const ST_URLREQUEST& request, std::uint32_t options)
+        : m_response(response),
+          m_request(request),
+          m_options(options),
+          m_saving(!request.savePath.empty()),
+          // The success test of FetchUrl reads the bytes of a saved body only for these checks.
+          m_keepSavedBody(request.minTextLength != 0 || !request.retryIfContains.empty()),
+          m_file(ToUtf8(request.savePath)) {}
+
+    bool Run();
+
+private:
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        return static_cast<Exchange*>(self)->HeaderLine(std::string_view(data, size * count)) ? size * count
+                                                                                              : 0;
+    }
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        return static_cast<Exchange*>(self)->BodyBytes(data, size * count) ? size * count : 0;
+    }
+    static size_t OnUpload(char* buffer, size_t size, size_t count, void* self) {
+        return static_cast<Exchange*>(self)->UploadBytes(buffer, size * count);
+    }
+    static int OnPrerequest(void* self, char*, char*, int, int) {
+        // The connection stands (new or reused); now the request must go out and the headers
+        // come back within the connect time-out.
+        static_cast<Exchange*>(self)->EnterPhase(Phase::AwaitingHeaders);
+        return CURL_PREREQFUNC_OK;
+    }
+
+    bool Configure(CURL* easy, const std::string& url, curl_slist* headers);
+    bool HeaderLine(std::string_view line);
+    bool FinalHeaders();
+    bool BodyBytes(const char* data, size_t length);
+    size_t UploadBytes(char* buffer, size_t capacity);
+    bool DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result);
+    void EnterPhase(Phase phase);
+    void Fail(FetchFailure failure, std::string detail = {});
+    std::uint64_t KeptBodySize() const { return m_saving ? m_received : m_response.body.size(); }
+
+    CURLSource& m_response;
+    const ST_URLREQUEST& m_request;
+    const std::uint32_t m_options;
+    const bool m_saving;
+    const bool m_keepSavedBody;
+    PartialFile m_file;
+
+    Phase m_phase = Phase::Connecting;
+    Steady::time_point m_deadline;
+    std::string m_block;  // the header block being received
+    int m_blockStatus = 0;
+    bool m_sawSetCookie = false;
+    bool m_cutEndReached = false;
+    std::uint64_t m_received = 0;
+    size_t m_uploaded = 0;
+    char m_errorText[CURL_ERROR_SIZE] = {};
+};
+
+void Exchange::Fail(FetchFailure failure, std::string detail) {
+    // The first cause is the one worth telling; what follows is its consequence.
+    if (m_response.failure == FetchFailure::None) {
+        m_response.failure = failure;
+        m_response.failureDetail = std::move(detail);
+    }
+}
+
+void Exchange::EnterPhase(Phase phase) {
+    m_phase = phase;
+    const std::uint32_t wait =
+        phase == Phase::ReadingBody ? m_request.readTimeoutMs : m_request.connectTimeoutMs;
+    m_deadline = Steady::now() + milliseconds(wait);
+}
+
+bool Exchange::HeaderLine(std::string_view line) {
+    if (line.starts_with("HTTP/")) {
+        m_block.assign(line);
+        m_blockStatus = StatusOf(line);
+    } else {
+        m_block.append(line);
+    }
+    if (StartsWithNoCase(line, "Set-Cookie:")) {
+        m_sawSetCookie = true;
+    }
+    if (!IsHeaderBlockEnd(line)) {
+        return true;
+    }
+    const bool interim = m_blockStatus >= 100 && m_blockStatus < 200;
+    const bool redirect = (m_blockStatus == 301 || m_blockStatus == 302 || m_blockStatus == 303 ||
+                           m_blockStatus == 307 || m_blockStatus == 308) &&
+                          (m_block.find("\nLocation:") != std::string::npos ||
+                           m_block.find("\nlocation:") != std::string::npos);
+    if (interim || redirect) {
+        // libcurl goes on to the next response; the same bound covers it.
+        EnterPhase(Phase::AwaitingHeaders);
+        return true;
+    }
+    return FinalHeaders();
+}
+
+bool Exchange::FinalHeaders() {
+    m_response.headerText = FromUtf8(m_block);
+    m_response.status = m_blockStatus;
+    m_response.isGzip = m_block.find("gzip") != std::string::npos;
+    if (const auto length = ContentLengthOf(m_block)) {
+        const std::uint64_t minBytes = std::uint64_t{m_request.minSizeK} * 1024;
+        const std::uint64_t maxBytes = std::uint64_t{m_request.maxSizeK} * 1024;
+        if (*length < minBytes || (m_request.maxSizeK != 0 && *length > maxBytes)) {
+            Fail(FetchFailure::SizeLimit,
+                 "Content-Length " + std::to_string(*length) + " is outside the limits");
+            return false;
+        }
+    }
+    if (m_saving && (m_blockStatus < 200 || m_blockStatus > 299)) {
+        Fail(FetchFailure::HttpStatus, "HTTP status " + std::to_string(m_blockStatus));
+        return false;
+    }
+    if (m_saving && !m_file.Open()) {
+        Fail(FetchFailure::File, "cannot create a file beside " + ToUtf8(m_request.savePath));
+        return false;
+    }
+    EnterPhase(Phase::ReadingBody);
+    return true;
+}
+
+bool Exchange::BodyBytes(const char* data, size_t length) {
+    m_deadline = Steady::now() + milliseconds(m_request.readTimeoutMs);
+    std::string& body = m_response.body;
+    if (m_saving) {
+        if (!m_file.Write(data, length)) {
+            Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
+            return false;
+        }
+        m_received += length;
+        if (m_keepSavedBody) {
+            body.append(data, length);
+        }
+    } else {
+        body.append(data, length);
+        if (!m_response.isGzip && ApplyCutMarkers(body, m_request.cutStart, m_request.cutEnd)) {
+            m_cutEndReached = true;
+            return false;  // the rest of the page is not wanted
+        }
+    }
+    if (m_request.maxSizeK != 0 && KeptBodySize() > std::uint64_t{m_request.maxSizeK} * 1024) {
+        Fail(FetchFailure::SizeLimit, "the body grew past " + std::to_string(m_request.maxSizeK) + " K");
+        return false;
+    }
+    if (body.size() > kMaxBodyBytesInMemory) {
+        Fail(FetchFailure::SizeLimit, "the body grew past the memory limit");
+        return false;
+    }
+    return true;
+}
+
+size_t Exchange::UploadBytes(char* buffer, size_t capacity) {
+    const size_t count = std::min(capacity, m_request.body.size() - m_uploaded);
+    std::memcpy(buffer, m_request.body.data() + m_uploaded, count);
+    m_uploaded += count;
+    EnterPhase(Phase::AwaitingHeaders);
+    return count;
+}
+
+bool Exchange::Configure(CURL* easy, const std::string& url, curl_slist* headers) {
+    const auto connectMs = static_cast<long>(std::max<std::uint32_t>(m_request.connectTimeoutMs, 1));
+    bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorText);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    // HTTP/1.1 keeps the header block in the form the checks read ("Content-Length:").
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+    // The body stays as the server sent it; GzipInflate decodes it where wanted.
+    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBufferBytes);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT,
+                     (m_options & FETCH_IE8_AGENT) ? kIe8UserAgent : kDefaultUserAgent);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &Exchange::OnPrerequest);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
+
+    const std::string verb = ToUtf8(m_request.verb);
+    if (!m_request.body.empty()) {
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_request.body.size()));
+        curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Exchange::OnUpload);
+        curl_easy_setopt(easy, CURLOPT_READDATA, this);
+    }
+    if (verb == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (verb != "GET" && !(verb == "POST" && !m_request.body.empty())) {
+        ok = ok && !verb.empty() && curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str()) == CURLE_OK;
+    }
+    return ok;
+}
+
+// Runs the transfer, waking for the sockets and for the deadline of the current phase. A wait
+// that passes its deadline ends the exchange there.
+bool Exchange::DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result) {
+    EnterPhase(Phase::Connecting);
+    while (true) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            Fail(FetchFailure::Connection, "the transfer could not be driven");
+            return false;
+        }
+        if (running == 0) {
+            break;
+        }
+        const auto left = std::chrono::ceil<milliseconds>(m_deadline - Steady::now()).count();
+        if (left <= 0) {
+            Fail(FetchFailure::Timeout, m_phase == Phase::ReadingBody
+                                            ? "no body bytes within the read time-out"
+                                            : "no response within the connect time-out");
+            return false;
+        }
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::min<long long>(left, kLongestPollMs)),
+                        nullptr);
+    }
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+            result = message->data.result;
+            return true;
+        }
+    }
+    Fail(FetchFailure::Connection, "the transfer ended without a result");
+    return false;
+}
+
+bool Exchange::Run() {
+    m_response.body.clear();
+    m_response.cutStart = m_request.cutStart;
+    m_response.cutEnd = m_request.cutEnd;
+    m_response.isGzip = false;
+    m_response.status = 0;
+    m_response.bodySize = 0;
+    m_response.failure = FetchFailure::None;
+    m_response.failureDetail.clear();
+
+    const auto url = CanonicalizeUrl(m_request.url);
+    if (!url) {
+        Fail(FetchFailure::BadAddress, "not an http or https address: " + ToUtf8(m_request.url));
+        return false;
+    }
+    const CurlThreadHandles& handles = ThreadCurlHandles();
+    if (handles.easy == nullptr) {
+        Fail(FetchFailure::Connection, "libcurl could not be set up");
+        return false;
+    }
+    CURL* easy = handles.easy;
+    curl_easy_reset(easy);
+    const Slist headers = HeaderList(m_request);
+    if (!Configure(easy, url->text, headers.get())) {
+        Fail(FetchFailure::BadAddress, "libcurl refused the request for " + url->text);
+        return false;
+    }
+    if (m_request.cookieStore != nullptr) {
+        m_request.cookieStore->AttachTo(easy);
+    }
+    CURLcode result = CURLE_OK;
+    bool finished = false;
+    if (curl_multi_add_handle(handles.multi, easy) == CURLM_OK) {
+        finished = DriveTransfer(handles.multi, easy, result);
+        // Removing an unfinished transfer closes its connection, so nothing of it lingers.
+        curl_multi_remove_handle(handles.multi, easy);
+    } else {
+        Fail(FetchFailure::Connection, "the transfer could not be started");
+    }
+    if (m_request.cookieStore != nullptr) {
+        m_request.cookieStore->DetachFrom(easy);
+        if (m_sawSetCookie) {
+            m_request.cookieStore->NoteResponseCookies();
+        }
+    }
+    if (finished && result != CURLE_OK && !(m_cutEndReached && result == CURLE_WRITE_ERROR)) {
+        Fail(FailureOfCurlCode(result), m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(result));
+    }
+
+    m_response.bodySize = KeptBodySize();
+    if (m_response.failure == FetchFailure::None) {
+        const std::uint64_t size = KeptBodySize();
+        if (size < std::uint64_t{m_request.minSizeK} * 1024 ||
+            (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
+            Fail(FetchFailure::SizeLimit,
+                 "a body of " + std::to_string(size) + " bytes is outside the limits");
+        } else if (m_saving && !(m_file.isOpen() || m_file.Open())) {
+            Fail(FetchFailure::File, "cannot create a file beside " + ToUtf8(m_request.savePath));
+        } else if (m_saving && !m_file.Commit()) {
+            Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
+        }
+    }
+    if (m_response.failure != FetchFailure::None) {
+        m_file.Discard();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RequestOnce(CURLSource& response, const ST_URLREQUEST& request, std::uint32_t options) {
+    Exchange exchange(response, request, options);
+    return exchange.Run();
+}
+
+}  // namespace albumora

@@ -1,0 +1,84 @@
+// FetchUrl: attempts, pauses and the success test around RequestOnce.
+#include "core/net/URLSource2.h"
+
+namespace albumora {
+
+ST_URLREQUEST::ST_URLREQUEST(WString url_, WString savePath_, std::uint32_t timeoutMs)
+    : url(std::move(url_)),
+      savePath(std::move(savePath_)),
+      readTimeoutMs(timeoutMs),
+      connectTimeoutMs(timeoutMs) {}
+
+const char* DescribeFailure(FetchFailure failure) {
+    switch (failure) {
+        case FetchFailure::None:
+            return "no failure";
+        case FetchFailure::NoAttempt:
+            return "no attempt made";
+        case FetchFailure::BadAddress:
+            return "bad address";
+        case FetchFailure::Connection:
+            return "connection";
+        case FetchFailure::Timeout:
+            return "time-out";
+        case FetchFailure::HttpStatus:
+            return "HTTP status";
+        case FetchFailure::SizeLimit:
+            return "size limit";
+        case FetchFailure::File:
+            return "file";
+        case FetchFailure::EmptyBody:
+            return "empty body";
+        case FetchFailure::TextCheck:
+            return "unexpected text";
+    }
+    return "unknown";
+}
+
+namespace {
+
+bool PassesSuccessTest(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t options) {
+    if (request.minTextLength == 0 && request.retryIfContains.empty()) {
+        if (response.bodySize > 0) {
+            return true;
+        }
+        response.failure = FetchFailure::EmptyBody;
+        return false;
+    }
+    std::string inflated;
+    const std::string* text = &response.body;
+    if ((options & FETCH_CACHE_WRITE) && response.isGzip) {
+        // A damaged stream is judged by what did inflate.
+        GzipInflate(response.body.data(), response.body.size(), inflated);
+        text = &inflated;
+    }
+    if (text->size() > request.minTextLength &&
+        (request.retryIfContains.empty() || text->find(request.retryIfContains) == std::string::npos)) {
+        return true;
+    }
+    response.failure = FetchFailure::TextCheck;
+    return false;
+}
+
+}  // namespace
+
+bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t options) {
+    if (request.attempts == 0) {
+        response.failure = FetchFailure::NoAttempt;
+        return false;
+    }
+    Clock& clock = request.clock != nullptr ? *request.clock : SystemClock::Instance();
+    for (unsigned attempt = 1;; ++attempt) {
+        if (RequestOnce(response, request, options) && PassesSuccessTest(request, response, options)) {
+            return true;
+        }
+        // The pause follows the last failed attempt too, so a caller that moves on to another
+        // address does not hit the site again at once.
+        clock.SleepFor(std::chrono::seconds(request.retryPauseSec));
+        if (attempt >= request.attempts) {
+            return false;
+        }
+    }
+}
+
+}  // namespace albumora

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "core/settings/PersistentSettings.h"
+#include "core/text/WideText.h"
+
+namespace albumora {
+
+// The pictures of the album being downloaded: one process-wide object that the front end creates at
+// start-up and hands to the download worker. The worker refills it for every album; picture threads
+// read it. Each refill starts a new generation, so a picture thread left over from a stopped album
+// can tell that its entry is gone instead of fetching a picture of the next album.
+class DownloadJob {
+public:
+    struct Picture {
+        WString url;            // an address, or an address, CR LF and a fallback address
+        WString fileName;       // relative to the album folder, or absolute when it starts with '/'
+        WString requestHeader;  // extra request-header text; empty for none
+    };
+
+    DownloadJob() = default;
+    DownloadJob(const DownloadJob&) = delete;
+    DownloadJob& operator=(const DownloadJob&) = delete;
+
+    // Empties the lists and starts a new generation.
+    void Clear();
+
+    // The three lists grow together.
+    void AppendPicture(WString url, WString fileName, WString requestHeader = {});
+
+    // False past the end.
+    bool SetFileName(std::size_t index, WString fileName);
+
+    // A copy of entry `index`; nullopt past the end, or when the job has been cleared since
+    // `generation` was read.
+    std::optional<Picture> PictureAt(std::size_t index) const;
+    std::optional<Picture> PictureAt(std::size_t index, std::uint64_t generation) const;
+
+    std::size_t size() const;
+    std::uint64_t generation() const;
+
+    // Every picture URL in job order (list file, marker).
+    std::vector<WString> PictureUrls() const;
+
+    // The folder of the current album, ending in '/'.
+    void SetAlbumFolder(WString folder);
+    WString AlbumFolder() const;
+
+    // Where entry `index` is saved: its absolute name as it is, else the album folder and the name.
+    std::optional<WString> TargetPath(std::size_t index) const;
+
+private:
+    std::optional<Picture> EntryLocked(std::size_t index) const;
+
+    mutable std::mutex m_mutex;
+    std::vector<WString> m_pictureUrls;
+    std::vector<WString> m_pictureFiles;
+    std::vector<WString> m_requestHeaders;
+    WString m_albumFolder;
+    std::uint64_t m_generation = 0;
+};
+
+// Counters and flags beside the job, shared by the download worker, its coordinator and the picture
+// threads; the four copies are taken from the current site's parameters when a run starts.
+struct DownloadCounters {
+    std::atomic<std::uint32_t> finishedCount{0};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> downloadActive{false};
+    std::atomic<std::uint32_t> activeThreadCount{0};
+    std::atomic<std::uint32_t> timeoutSec{0};
+    std::atomic<std::uint32_t> minSizeK{0};
+    std::atomic<std::uint32_t> maxSizeK{0};
+
+    void CopyParams(const SiteDownloadParams& params) {
+        activeThreadCount = params.threadCount;
+        timeoutSec = params.timeoutSec;
+        minSizeK = params.minSizeK;
+        maxSizeK = params.maxSizeK;
+    }
+};
+
+}  // namespace albumora
