@@ -10,7 +10,8 @@ namespace albumora::cli {
 enum class ExitCode : int {
     Ok = 0,
     Failed = 1,  // the operation ran and failed (network, size limit, a site error)
-    Usage = 2,   // the command line or a value was wrong
+    Usage = 2,   // the command line, an address or a value was wrong
+    NoAlbums = 3,  // the address was usable but no album was found behind it
 };
 
 struct CliContext {

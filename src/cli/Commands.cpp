@@ -1,10 +1,13 @@
 #include "cli/CliCommand.h"
+#include "cli/commands/AlbumCommands.h"
 #include "cli/commands/SettingsCommand.h"
 
 namespace albumora::cli {
 
 std::vector<std::unique_ptr<CliCommand>> MakeCommands() {
     std::vector<std::unique_ptr<CliCommand>> commands;
+    commands.push_back(std::make_unique<ListCommand>());
+    commands.push_back(std::make_unique<DownloadCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
     return commands;
 }

@@ -48,6 +48,8 @@ WString DuitangAlbumIdFromAddress(WStringView address) {
     CutBefore(id, u"?");
     CutBefore(id, u"#");
     CutBefore(id, u"/");
+    // "?id=N&from=..." leaves the other parameters behind the number.
+    CutBefore(id, u"&");
     return id;
 }
 

@@ -21,10 +21,6 @@ namespace {
 constexpr int kSiteCodeVideos = 17;
 constexpr WStringView kForcedVideoExtension = u".mp4";
 
-bool HasScheme(WStringView address) {
-    return address.find(u"http://") != WStringView::npos || address.find(u"https://") != WStringView::npos;
-}
-
 WString CountText(const char16_t* before, long long count, const char16_t* after) {
     return WString(before) + IntToText(count) + after;
 }
@@ -47,24 +43,21 @@ void Workflow::GetListFunc() {
     m_view.SetStatusText(StatusLine::Progress, {});
 
     bool singleAlbum = false;
-    if (!HasScheme(address)) {
-        m_view.ShowMessage(ShownText(kMsgNoScheme));
-    } else {
-        const int kind = m_view.AlbumKindSelection();
-        if (kind >= 0) {
-            siteSubKind = kind;
-        }
-        if (!IsDuitangAddress(address)) {
+    const int kind = m_view.AlbumKindSelection();
+    if (kind >= 0) {
+        siteSubKind = kind;
+    }
+    if (const WStringView problem = AddressProblem(address); !problem.empty()) {
+        if (problem == kMsgNotHuabanBoard) {
             siteSubKind = kSubKindHuaban;
-            if (address.find(u"/boards/") == WString::npos) {
-                m_view.ShowMessage(ShownText(kMsgNotHuabanBoard));
-            } else {
-                ListHuabanBoard(*this, address);
-                singleAlbum = true;
-            }
-        } else {
-            singleAlbum = ListDuitangFromAddress(*this, address);
         }
+        m_view.ShowMessage(ShownText(problem));
+    } else if (!IsDuitangAddress(address)) {
+        siteSubKind = kSubKindHuaban;
+        ListHuabanBoard(*this, address);
+        singleAlbum = true;
+    } else {
+        singleAlbum = ListDuitangFromAddress(*this, address);
     }
 
     // The owner becomes one folder under the save folder.

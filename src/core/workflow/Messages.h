@@ -31,3 +31,10 @@ inline constexpr WStringView kStatusCollecting = u"......";
 WString ShownText(WStringView message);
 
 }  // namespace albumora
+
+namespace albumora {
+
+// Why an address cannot be listed, before anything is fetched; empty when it can be tried.
+WStringView AddressProblem(WStringView trimmedAddress);
+
+}  // namespace albumora

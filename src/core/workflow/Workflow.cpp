@@ -7,6 +7,7 @@
 #include "core/files/SafeFileName.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsStore.h"
+#include "core/sites/DuitangPages.h"
 #include "core/sites/SiteRecognition.h"
 #include "core/text/CaseFold.h"
 #include "core/text/Utf16Bytes.h"
@@ -39,6 +40,19 @@ WString ShownText(WStringView message) {
     return text;
 }
 
+WStringView AddressProblem(WStringView trimmedAddress) {
+    if (trimmedAddress.empty()) {
+        return kMsgEmptyAddress;
+    }
+    if (trimmedAddress.find(u"http://") == WStringView::npos && trimmedAddress.find(u"https://") == WStringView::npos) {
+        return kMsgNoScheme;
+    }
+    if (!IsDuitangAddress(trimmedAddress) && trimmedAddress.find(u"/boards/") == WStringView::npos) {
+        return kMsgNotHuabanBoard;
+    }
+    return {};
+}
+
 Workflow::Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore, Clock& clock)
     : albums([&view](const WString& message) { view.ShowMessage(message); }),
       m_view(view),
@@ -47,14 +61,7 @@ Workflow::Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* 
       m_clock(clock) {}
 
 Workflow::~Workflow() {
-    if (listState != kListIdle) {
-        listState = kListStopRequested;
-    }
-    if (downloadState != kDownloadIdle) {
-        downloadState = kDownloadStopRequested;
-        counters.stopRequested = true;
-        m_coordinatorWake.notify_all();
-    }
+    RequestStop();
     WaitForWorkers();
 }
 
@@ -86,10 +93,25 @@ bool Workflow::OnListButton() {
     return true;
 }
 
+void Workflow::RequestStop() {
+    std::uint8_t listing = kListFetching;
+    listState.compare_exchange_strong(listing, kListStopRequested);
+    std::uint8_t downloading = downloadState;
+    while (downloading != kDownloadIdle &&
+           !downloadState.compare_exchange_weak(downloading, kDownloadStopRequested)) {
+    }
+    if (downloading != kDownloadIdle) {
+        counters.stopRequested = true;
+        std::lock_guard lock(m_coordinatorMutex);
+        m_coordinatorWake.notify_all();
+    }
+}
+
 bool Workflow::OnDownloadButton() {
     if (downloadState != kDownloadIdle) {
         downloadState = kDownloadStopRequested;
         counters.stopRequested = true;
+        std::lock_guard lock(m_coordinatorMutex);
         m_coordinatorWake.notify_all();
         return true;
     }

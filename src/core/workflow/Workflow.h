@@ -64,6 +64,9 @@ public:
     bool OnListButton();
     // Starts the download of the chosen albums, or requests the stop while one runs.
     bool OnDownloadButton();
+    // Asks whatever runs to stop, as the two buttons do, but never starts anything; safe from any
+    // thread.
+    void RequestStop();
     // Waits until no worker runs; the workers must not be blocked on the caller.
     void WaitForWorkers();
 

@@ -10,6 +10,8 @@ struct AlbumIdRow {
     const char16_t* id;
 };
 
+void PrintTo(const AlbumIdRow& row, std::ostream* os) { *os << ToUtf8(row.address); }
+
 class DuitangAlbumId : public ::testing::TestWithParam<AlbumIdRow> {};
 
 TEST_P(DuitangAlbumId, FromAddress) {

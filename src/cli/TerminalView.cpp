@@ -1,0 +1,119 @@
+#include "cli/TerminalView.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "core/workflow/AlbumRows.h"
+
+namespace albumora::cli {
+
+TerminalView::TerminalView(WString address, WString saveFolder, bool listOnly)
+    : m_address(std::move(address)),
+      m_saveFolder(std::move(saveFolder)),
+      m_listOnly(listOnly),
+      m_liveProgress(isatty(STDERR_FILENO) == 1) {}
+
+void TerminalView::EndLiveLineLocked() {
+    if (m_liveLineOpen) {
+        std::fputs("\n", stderr);
+        m_liveLineOpen = false;
+    }
+}
+
+void TerminalView::SetStatusText(StatusLine line, const WString& text) {
+    std::lock_guard lock(m_mutex);
+    if (line == StatusLine::Progress) {
+        // Counts change with every picture: only a terminal shows them, in place.
+        if (m_liveProgress && !text.empty()) {
+            std::fprintf(stderr, "\r\033[K%s", ToUtf8(text).c_str());
+            m_liveLineOpen = true;
+        }
+        return;
+    }
+    if (!text.empty()) {
+        EndLiveLineLocked();
+        std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+    }
+}
+
+void TerminalView::ShowMessage(const WString& text) {
+    std::lock_guard lock(m_mutex);
+    EndLiveLineLocked();
+    std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+    ++m_messagesShown;
+}
+
+bool TerminalView::AskYesNo(const WString& text) {
+    std::lock_guard lock(m_mutex);
+    EndLiveLineLocked();
+    if (isatty(STDIN_FILENO) != 1) {
+        std::fprintf(stderr, "%s [y/N] n（非终端，按“否”处理）\n", ToUtf8(text).c_str());
+        return false;
+    }
+    std::fprintf(stderr, "%s [y/N] ", ToUtf8(text).c_str());
+    std::string answer;
+    std::getline(std::cin, answer);
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+void TerminalView::AddGridEntry(int position) {
+    if (!m_workflow) {
+        return;
+    }
+    const auto album = m_workflow->albums.AlbumAt(static_cast<size_t>(position));
+    if (!album) {
+        return;
+    }
+    const AlbumRowTexts row = MakeAlbumRowTexts(*album, position + 1);
+    const std::string line = ToUtf8(row[0] + u"\t" + row[1] + u"\t" + row[2] + u"\t" + row[3]);
+    std::lock_guard lock(m_mutex);
+    EndLiveLineLocked();
+    std::fprintf(m_listOnly ? stdout : stderr, "%s\n", line.c_str());
+    std::fflush(m_listOnly ? stdout : stderr);
+}
+
+void TerminalView::ChooseAlbums(std::set<int> positions) {
+    std::lock_guard lock(m_mutex);
+    m_chosen = std::move(positions);
+    m_allChosen = false;
+}
+
+void TerminalView::SelectAllAlbums() {
+    std::lock_guard lock(m_mutex);
+    m_allChosen = true;
+}
+
+std::vector<int> TerminalView::ChosenAlbums() {
+    const size_t count = m_workflow ? m_workflow->albums.size() : 0;
+    std::lock_guard lock(m_mutex);
+    std::vector<int> positions;
+    for (size_t p = 0; p < count; ++p) {
+        if (m_allChosen || m_chosen.contains(static_cast<int>(p))) {
+            positions.push_back(static_cast<int>(p));
+        }
+    }
+    return positions;
+}
+
+void TerminalView::StartDownload() {
+    m_downloadStartedByList = true;
+    if (m_workflow && !m_listOnly) {
+        m_workflow->OnDownloadButton();
+    }
+}
+
+void TerminalView::AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) {
+    std::lock_guard lock(m_mutex);
+    EndLiveLineLocked();
+    std::fprintf(stderr, "已下载%u/%u，失败 %u 张，用时 %u 秒\n", pictureCount - failedCount, pictureCount, failedCount,
+                 elapsedSec);
+}
+
+void TerminalView::OpenFolder(const std::string& folder) {
+    std::lock_guard lock(m_mutex);
+    EndLiveLineLocked();
+    std::fprintf(stdout, "%s\n", folder.c_str());
+}
+
+}  // namespace albumora::cli

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "core/workflow/Workflow.h"
+#include "core/workflow/WorkflowView.h"
+
+namespace albumora::cli {
+
+// The workers' view on a terminal: status texts and messages on standard error, the progress as one
+// live line when standard error is a terminal. When only listing, album rows go to standard output
+// and a single album's automatic download is not started; when downloading, rows go to standard
+// error.
+class TerminalView final : public WorkflowView {
+public:
+    TerminalView(WString address, WString saveFolder, bool listOnly);
+
+    // Set before the workers start; the view presses the download button through it.
+    void Attach(Workflow* workflow) { m_workflow = workflow; }
+
+    // Positions the download takes; all albums when never set.
+    void ChooseAlbums(std::set<int> positions);
+    bool downloadStartedByList() const { return m_downloadStartedByList; }
+    unsigned messagesShown() const { return m_messagesShown; }
+
+    void SetStatusText(StatusLine line, const WString& text) override;
+    void SetGroupTitle(const WString&) override {}
+    void ApplyControlState(ControlMoment, bool) override {}
+    void ShowMessage(const WString& text) override;
+    bool AskYesNo(const WString& text) override;
+    void AddGridEntry(int position) override;
+    void RefreshGrid() override {}
+    void SelectAllAlbums() override;
+    std::vector<int> ChosenAlbums() override;
+    void StartDownload() override;
+    void HistoryAdded(HistoryKind, const WString&) override {}
+    WString AddressText() override { return m_address; }
+    WString SaveFolderText() override { return m_saveFolder; }
+    int AlbumKindSelection() override { return -1; }
+    void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
+    void OpenFolder(const std::string& folder) override;
+
+private:
+    // Ends a live line before other output.
+    void EndLiveLineLocked();
+
+    Workflow* m_workflow = nullptr;
+    const WString m_address;
+    const WString m_saveFolder;
+    const bool m_listOnly;
+    const bool m_liveProgress;
+
+    std::mutex m_mutex;
+    bool m_liveLineOpen = false;
+    bool m_allChosen = true;
+    std::set<int> m_chosen;
+    std::atomic<bool> m_downloadStartedByList{false};
+    std::atomic<unsigned> m_messagesShown{0};
+};
+
+}  // namespace albumora::cli
