@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/TestWebServer.h"
+
+namespace albumora::test {
+
+enum class PictureKind { Jpeg, Png, Gif };
+
+// Bytes that start like a real picture of the kind, padded to `size`.
+std::string PictureBytes(PictureKind kind, std::size_t size);
+
+// --- Huaban ---
+
+inline constexpr const char* kFakeHuabanHost = "huaban.com";
+inline constexpr const char* kFakeHuabanPictureHost = "img.hb.aicdn.com";
+
+struct FakePin {
+    std::string pinId;
+    std::string key;
+    std::string description;  // as it stands in the page, entities and all
+    PictureKind kind = PictureKind::Jpeg;
+    std::size_t size = 2048;
+};
+
+struct FakeHuabanBoard {
+    std::string boardId = "1001";
+    std::string title = "猫咪 &amp; 狗";
+    std::string owner = "alice";
+    std::vector<FakePin> pins;        // newest first, as the site lists them
+    int statedPinCount = -1;          // the page's pin_count; -1: the number of pins
+    std::size_t pinsPerBoardPage = 20;
+};
+
+// `count` pins numbered from `firstId` downwards, with keys "key<id>" and descriptions "图<id>".
+std::vector<FakePin> MakePins(int firstId, int count);
+
+// Routes the board page (the board's data in a script block, 20 pins in it) and the pages of pins
+// behind it (compact JSON, 20 pins after the `max` pin), and the pins' pictures.
+void ServeHuabanBoard(TestWebServer& server, const FakeHuabanBoard& board);
+
+// --- Duitang ---
+
+inline constexpr const char* kFakeDuitangHost = "www.duitang.com";
+inline constexpr const char* kFakeDuitangPictureHost = "c-ssl.duitang.com";
+
+struct FakeDuitangPicture {
+    std::string file;  // the full-size file name on the picture host
+    std::string message;
+    PictureKind kind = PictureKind::Jpeg;
+    std::size_t size = 2048;
+    bool listedAsThumb = true;  // the page gives the ".thumb.224_0." address
+};
+
+struct FakeDuitangAlbum {
+    std::string albumId;
+    std::string name;
+    std::vector<FakeDuitangPicture> pictures;
+};
+
+struct FakeDuitangUser {
+    std::string userId = "7788";
+    std::vector<FakeDuitangAlbum> albums;
+};
+
+// `count` pictures "p<albumId>_<i>.jpg" with messages "说明<i>".
+std::vector<FakeDuitangPicture> MakeDuitangPictures(const std::string& albumId, int count);
+
+// Routes the user's page, the album pages, the album list pages (24 a page), the picture pages
+// (24 a page, has_next on all but the last) and the pictures.
+void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user);
+
+}  // namespace albumora::test
