@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "support/FakeSites.h"
+#include "support/ProcessRunner.h"
+#include "support/TempFolder.h"
+
+namespace albumora::test {
+namespace {
+
+// albumora-cli as a user runs it, against the fake sites reached through http_proxy.
+class AlbumCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SharedTestServer().ClearRoutes();
+        SharedTestServer().ClearRequests();
+    }
+
+    ProcessResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--settings-dir", m_settings.path()});
+        return RunProcess(ALBUMORA_CLI_PATH, args, {{"http_proxy", SharedTestServer().proxyUrl()}},
+                          std::chrono::seconds(60));
+    }
+
+    size_t PictureRequests(const std::string& host) const {
+        size_t count = 0;
+        for (const auto& request : SharedTestServer().requests()) {
+            count += request.host == host;
+        }
+        return count;
+    }
+
+    TempFolder m_settings;
+    TempFolder m_save;
+};
+
+TEST_F(AlbumCommandsTest, ListPrintsTheRowsAndDownloadsNothing) {
+    FakeHuabanBoard board;
+    board.pins = MakePins(300, 5);
+    ServeHuabanBoard(SharedTestServer(), board);
+    const ProcessResult result = Cli({"list", "http://huaban.com/boards/1001/?from=x"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "0001\t猫咪 & 狗\t   5\t\n");
+    EXPECT_NE(result.err.find("获取相册列表完成，共1个"), std::string::npos);
+    EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 0u);
+}
+
+TEST_F(AlbumCommandsTest, ListExitCodesForBadAddressesAndEmptyLists) {
+    const ProcessResult noScheme = Cli({"list", "huaban.com/boards/1/"});
+    EXPECT_EQ(noScheme.exitCode, 2);
+    EXPECT_NE(noScheme.err.find("http://"), std::string::npos);
+    EXPECT_TRUE(noScheme.out.empty());
+
+    EXPECT_EQ(Cli({"list"}).exitCode, 2);
+
+    SharedTestServer().Route(kFakeDuitangHost, "/people/",
+                             Response{.body = "<div class=\"dt-header-btm\"><a href=\"/people/?user_id=5\">"});
+    const ProcessResult empty = Cli({"list", "http://www.duitang.com/people/?user_id=5"});
+    EXPECT_EQ(empty.exitCode, 3) << empty.err;
+}
+
+TEST_F(AlbumCommandsTest, DownloadsABoardIntoOwnerAndAlbumFolders) {
+    FakeHuabanBoard board;
+    board.pins = MakePins(300, 23);
+    board.pins[0].kind = PictureKind::Png;
+    ServeHuabanBoard(SharedTestServer(), board);
+    const ProcessResult result = Cli({"download", "http://huaban.com/boards/1001/?from=x", "--save", m_save.path()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto files = ListFolder(m_save.path() + "alice/猫咪 & 狗/");
+    EXPECT_EQ(files.size(), 24u);
+    EXPECT_EQ(ReadFile(m_save.path() + "alice/猫咪 & 狗/图300.jpg").bytes, PictureBytes(PictureKind::Png, 2048));
+    EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 23u);
+    EXPECT_EQ(SharedTestServer().requestsFor("/boards/1001/").size(), 2u);  // the board, then one page
+    EXPECT_NE(result.err.find("下载完毕"), std::string::npos);
+
+    // The save folder was remembered: the next run needs no --save.
+    SharedTestServer().ClearRequests();
+    EXPECT_EQ(Cli({"download", "http://huaban.com/boards/1001/"}).exitCode, 0);
+    EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 23u);
+}
+
+TEST_F(AlbumCommandsTest, DownloadsOnlyTheChosenDuitangAlbums) {
+    FakeDuitangUser user;
+    for (int i = 0; i < 3; ++i) {
+        const std::string id = std::to_string(800 + i);
+        user.albums.push_back({id, "册" + std::to_string(i + 1), MakeDuitangPictures(id, 2)});
+    }
+    ServeDuitangUser(SharedTestServer(), user);
+    const ProcessResult result =
+        Cli({"download", "http://www.duitang.com/people/?user_id=7788", "--save", m_save.path(), "--albums", "2"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/"), (std::vector<std::string>{"册2"}));
+    EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/册2/"),
+              (std::vector<std::string>{"pic.kvx", "说明1.jpg", "说明2.jpg"}));
+}
+
+TEST_F(AlbumCommandsTest, SingleAlbumDownloadsOnceAndFailuresShowInTheExitCode) {
+    FakeDuitangUser user;
+    user.albums.push_back({"900", "单册", MakeDuitangPictures("900", 3)});
+    ServeDuitangUser(SharedTestServer(), user);
+    SharedTestServer().Route(kFakeDuitangPictureHost, "/uploads/item/p900_2.jpg",
+                             Response{.status = 404, .body = "not found"});
+    const ProcessResult result = Cli({"download", "http://www.duitang.com/album/?id=900", "--save", m_save.path()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("1 张图片下载失败"), std::string::npos) << result.err;
+    // Two attempts for the missing picture, one for each of the others: not a second run.
+    EXPECT_EQ(PictureRequests(kFakeDuitangPictureHost), 4u);
+    EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/单册/"), (std::vector<std::string>{"说明1.jpg", "说明3.jpg"}));
+}
+
+TEST_F(AlbumCommandsTest, DownloadWithoutSaveFolderIsAUsageError) {
+    const ProcessResult result = Cli({"download", "http://huaban.com/boards/1001/"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find("请先设置保存路径"), std::string::npos);
+    EXPECT_EQ(Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", "0"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace albumora::test
