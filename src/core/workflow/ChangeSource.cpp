@@ -129,6 +129,7 @@ void Workflow::DownPicFunc() {
         return;
     }
     SetFolderTimes(runFolder, std::time(nullptr));
+    m_runFolder = runFolder;
     m_view.ApplyControlState(ControlMoment::DownloadStarts, albums.size() == 0);
     job.SetAlbumFolder(runFolder);
     const int siteCode = currentSiteCode;

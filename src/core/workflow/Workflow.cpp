@@ -229,7 +229,14 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     const size_t n = job.size();
     const NamingContext context{m_run.naming, *album, currentSiteCode, albums.selectedCount,
                                 albums.size(), ownerName};
-    PictureNameDraft draft = DraftPictureName(context, pictureUrl, originalName, n);
+    // A whole path is honoured only inside the run's folder: a site's text must never place a
+    // file elsewhere.
+    WString description = originalName;
+    if (IsAbsolutePictureName(description) && (m_runFolder.empty() || !description.starts_with(m_runFolder) ||
+                                                 description.find(u"/..") != WString::npos)) {
+        description.erase(0, description.find_first_not_of(u'/'));
+    }
+    PictureNameDraft draft = DraftPictureName(context, pictureUrl, description, n);
     if (n == 0) {
         m_takenNames.clear();
         StartAlbumFolder(*album);

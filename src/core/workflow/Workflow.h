@@ -153,6 +153,8 @@ private:
     // The download run's copy of the current site's records, so that a dialog changing them
     // mid-run does not race with the naming.
     RunSettings m_run;
+    // The save folder with the owner's folder; nothing is written outside it.
+    WString m_runFolder;
     // Lower-cased names of the current album's pictures, for the duplicate search.
     std::unordered_set<WString> m_takenNames;
 

@@ -1,0 +1,52 @@
+// Every name from a site, cleaned or used in a picture name, must stay one name inside its folder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/files/SafeFileName.h"
+#include "core/workflow/PictureNaming.h"
+
+using namespace albumora;
+
+namespace {
+
+void CheckName(const WString& name, bool allowEmpty) {
+    if ((!allowEmpty && name.empty()) || name == u"." || name == u".." || name.find(u'/') != WString::npos ||
+        name.find(u'\0') != WString::npos || ToUtf8(name).size() > kMaxNameBytes) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    const std::uint8_t mode = data[0] % 3;
+    const WString text = FromUtf8(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    WString cleaned = text;
+    MakeSafeFileName(cleaned);
+    CheckName(cleaned, true);
+    WString withFallback = text;
+    MakeSafeFileName(withFallback, kTimeStampFallback, true);
+    CheckName(withFallback, false);
+
+    // The same text as prefix, description and address of a picture.
+    SiteNamingRecord naming;
+    naming.pictureNameMode = mode;
+    SetNamingText(naming.pictureNamePrefix, text.substr(0, 12));
+    SetNamingText(naming.replaceFrom, text.substr(0, 5));
+    SetNamingText(naming.replaceTo, text.substr(5, 5));
+    ST_PERLISTRECORD album;
+    album.name = cleaned.empty() ? WString(u"album") : cleaned;
+    const NamingContext context{naming, album, 18, 1, 1, text.substr(0, 8)};
+    PictureNameDraft draft = DraftPictureName(context, u"http://h/" + text, text, 1);
+    const WString name = FinishPictureName(std::move(draft), data[0], [](const WString&) { return false; }, 1);
+    // A whole path is the workflow's to vet against the save folder.
+    if (!IsAbsolutePictureName(text)) {
+        CheckName(name, false);
+    }
+    CheckName(AlbumFolderName(context), true);
+    return 0;
+}
