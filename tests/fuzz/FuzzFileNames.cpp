@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SetNamingText(naming.replaceTo, text.substr(5, 5));
     ST_PERLISTRECORD album;
     album.name = cleaned.empty() ? WString(u"album") : cleaned;
-    const NamingContext context{naming, album, 18, 1, 1, text.substr(0, 8)};
+    const WString owner = text.substr(0, 8);
+    const NamingContext context{naming, album, 18, 1, 1, owner};
     PictureNameDraft draft = DraftPictureName(context, u"http://h/" + text, text, 1);
     const WString name = FinishPictureName(std::move(draft), data[0], [](const WString&) { return false; }, 1);
     // A whole path is the workflow's to vet against the save folder.
