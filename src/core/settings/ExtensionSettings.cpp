@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "core/settings/Ini.h"
+#include "core/settings/CIni.h"
 
 namespace albumora {
 

@@ -34,14 +34,5 @@ TEST(WriteFileAtomically, AFailedWriteKeepsWhatWasThere) {
     EXPECT_FALSE(WriteFileAtomically(temp / "missing/soft.dat", "new"));
 }
 
-TEST(ReadFileHead, ReadsAtMostTheLimit) {
-    test::TempFolder temp;
-    test::WriteBytes(temp / "f", "abcdef");
-    EXPECT_EQ(ReadFileHead(temp / "f", 4), "abcd");
-    EXPECT_EQ(ReadFileHead(temp / "f", 100), "abcdef");
-    EXPECT_EQ(ReadFileHead(temp / "missing", 4), std::nullopt);
-    EXPECT_EQ(ReadFileHead(temp.path(), 4), std::nullopt);
-}
-
 }  // namespace
 }  // namespace albumora

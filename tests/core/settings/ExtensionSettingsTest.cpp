@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/settings/Ini.h"
+#include "core/settings/CIni.h"
 #include "core/text/CodePage.h"
 #include "core/text/Utf16Bytes.h"
 #include "support/TempFolder.h"
@@ -124,14 +124,12 @@ TEST(ExtensionSettingsFromIni, ByteFieldsKeepTheLowEightBits) {
     EXPECT_EQ(ExtensionSettingsFromIni(ini).shuoshuoDownloadMethod, 1);
 }
 
-TEST(CIni, LookupRules) {
+TEST(CIni, TheFirstOccurrenceWinsAcrossRepeatedSections) {
     CIni ini;
-    ini.LoadBytes("[Main]\nKey=first\nkey=second\n[other]\nkey=other\n[MAIN]\nKEY=third\nbare line\n");
+    ini.LoadBytes("[Main]\nKey=first\n[other]\nkey=other\n[MAIN]\nKEY=second\nkey2=later\n");
     EXPECT_EQ(ini.GetString(u"main", u"KEY", u"d"), u"first");
-    EXPECT_EQ(ini.GetString(u"other", u"key", u"d"), u"other");
+    EXPECT_EQ(ini.GetString(u"Main", u"key2", u"d"), u"later");
     EXPECT_EQ(ini.GetString(u"main", u"missing", u"d"), u"d");
-    EXPECT_EQ(ini.GetString(u"", u"key", u"d"), u"d");
-    EXPECT_EQ(ini.GetString(u"main", u"", u""), u"");
 }
 
 }  // namespace

@@ -141,17 +141,5 @@ TEST(LoadSettings, ASettingsPathThatIsNoFileIsNotOverwritten) {
     EXPECT_EQ(loaded.settings.downloadParams[18].threadCount, 3);
 }
 
-TEST(SaveSettings, WritesOnlyTheImage) {
-    test::TempFolder temp;
-    PersistentSettings settings;
-    settings.downloadParams[0].maxSizeK = 4096;
-    ASSERT_TRUE(SaveSettings(temp.path(), settings));
-    EXPECT_EQ(test::ReadBytes(temp / "soft.dat"), EncodeSettings(settings));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()),
-                            std::filesystem::directory_iterator()),
-              1);
-    EXPECT_FALSE(SaveSettings(temp / "missing/", settings));
-}
-
 }  // namespace
 }  // namespace albumora
