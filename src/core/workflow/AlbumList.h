@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -72,6 +73,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<ST_PERLISTRECORD>> m_records;
     std::unordered_set<WString> m_names;
+    std::unordered_map<WString, unsigned> m_nextCounter;  // per cleaned name: where " (n)" resumes
     MessageSink m_messageSink;
 };
 
