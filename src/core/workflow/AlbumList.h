@@ -36,7 +36,8 @@ struct ST_PERLISTRECORD {
 // can be invalidated by a later append or clear.
 class AlbumList {
 public:
-    // Receives the messages that the list shows the user ("内存分配失败").
+    // Receives the messages that the list shows the user ("内存分配失败"), on the thread that called
+    // AddAlbumRecord; a front end queues them onto its own thread.
     using MessageSink = std::function<void(const WString&)>;
 
     explicit AlbumList(MessageSink messageSink = {}) : m_messageSink(std::move(messageSink)) {}
