@@ -67,7 +67,7 @@ WStringView ExtensionForHeader(const std::array<unsigned char, 7>& b) {
         return u".tiff";
     }
     if (b[0] == 0 && b[1] == 0) {
-        // TGA first: a header 00 00 02 00 00 is a TGA file, not a cursor.
+        // TGA before ICO and CUR: all three begin with two zero bytes.
         if (b[3] == 0 && b[4] == 0 && (b[2] == 2 || b[2] == 16)) {
             return u".tga";
         }

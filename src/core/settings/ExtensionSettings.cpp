@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "core/settings/Ini.h"
+#include "core/settings/CIni.h"
 
 namespace albumora {
 
@@ -27,24 +27,16 @@ std::uint32_t IniNumber(WStringView value, std::uint32_t defaultValue) {
     if (value.empty()) {
         return defaultValue;
     }
-    std::size_t i = 0;
-    while (i < value.size() && (value[i] == u' ' || (value[i] >= u'\t' && value[i] <= u'\r'))) {
-        ++i;
+    const std::size_t start = value.find_first_not_of(u" \t\n\v\f\r");
+    if (start == WStringView::npos || value[start] != u'-') {
+        return StrToUInt(value);
     }
-    bool negative = false;
-    if (i < value.size() && (value[i] == u'+' || value[i] == u'-')) {
-        negative = value[i] == u'-';
-        ++i;
+    const WStringView digits = value.substr(start + 1);
+    if (digits.empty() || digits[0] < u'0' || digits[0] > u'9') {
+        return 0;
     }
-    std::uint64_t number = 0;
-    for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i) {
-        number = number * 10 + (value[i] - u'0');
-        if (number > std::numeric_limits<std::uint32_t>::max()) {
-            return std::numeric_limits<std::uint32_t>::max();
-        }
-    }
-    const auto result = static_cast<std::uint32_t>(number);
-    return negative ? 0u - result : result;
+    const std::uint32_t magnitude = StrToUInt(digits);
+    return magnitude == std::numeric_limits<std::uint32_t>::max() ? magnitude : 0u - magnitude;
 }
 
 ExtensionSettings ExtensionSettingsFromIni(const CIni& ini) {

@@ -66,7 +66,8 @@ struct SiteNamingRecord {
 enum class HistoryKind : int { Address = 0, SavePath = 1 };
 
 // The in-memory image of soft.dat. Slots keep every unit they were loaded with, also behind their
-// terminator, so that an unchanged image saves back byte for byte.
+// terminator, so that an unchanged image saves back byte for byte. Not synchronised: the interface
+// thread owns and edits it, and a worker copies what it needs when it starts.
 struct PersistentSettings {
     std::array<SiteDownloadParams, kSettingsSiteSlots> downloadParams{};
     std::array<SiteNamingRecord, kSettingsSiteSlots> namingRecords{};

@@ -10,17 +10,22 @@ namespace albumora {
 namespace {
 
 // The first free name of "name", "name (1)", "name (2)", …; a counter never pushes a name past
-// the file system's limit, the base gives way instead.
-WString UniqueName(const WString& base, const std::unordered_set<WString>& taken) {
+// the file system's limit, the base gives way instead. Names are only ever added, so every counter
+// below the one a base used last is still taken and the search resumes there: a thousand albums
+// of one name cost a thousand look-ups, not half a million.
+WString UniqueName(const WString& base, const std::unordered_set<WString>& taken,
+                   std::unordered_map<WString, unsigned>& nextCounter) {
     if (!taken.contains(base)) {
         return base;
     }
-    for (unsigned counter = 1;; ++counter) {
+    unsigned& counter = nextCounter.try_emplace(base, 1).first->second;
+    for (;; ++counter) {
         const WString suffix = FormatNumber(" (%u)", counter);
         WString candidate = base;
         LimitNameBytes(candidate, kMaxNameBytes - suffix.size());
         candidate += suffix;
         if (!taken.contains(candidate)) {
+            ++counter;
             return candidate;
         }
     }
@@ -47,7 +52,7 @@ std::size_t AlbumList::Append(const ST_PERLISTRECORD& record) {
     std::lock_guard lock(m_mutex);
     // Everything that may run out of memory happens before the list changes.
     m_records.reserve(m_records.size() + 1);
-    copy->name = UniqueName(copy->name, m_names);
+    copy->name = UniqueName(copy->name, m_names, m_nextCounter);
     m_names.insert(copy->name);
     copy->listIndex = static_cast<std::int32_t>(m_records.size());
     m_records.push_back(std::move(copy));
@@ -60,6 +65,7 @@ void AlbumList::ClearAlbumList() {
         m_records.pop_back();
     }
     m_names.clear();
+    m_nextCounter.clear();
 }
 
 std::optional<ST_PERLISTRECORD> AlbumList::AlbumAt(std::size_t position) const {

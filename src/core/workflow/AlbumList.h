@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -35,7 +36,8 @@ struct ST_PERLISTRECORD {
 // can be invalidated by a later append or clear.
 class AlbumList {
 public:
-    // Receives the messages that the list shows the user ("内存分配失败").
+    // Receives the messages that the list shows the user ("内存分配失败"), on the thread that called
+    // AddAlbumRecord; a front end queues them onto its own thread.
     using MessageSink = std::function<void(const WString&)>;
 
     explicit AlbumList(MessageSink messageSink = {}) : m_messageSink(std::move(messageSink)) {}
@@ -72,6 +74,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<ST_PERLISTRECORD>> m_records;
     std::unordered_set<WString> m_names;
+    std::unordered_map<WString, unsigned> m_nextCounter;  // per cleaned name: where " (n)" resumes
     MessageSink m_messageSink;
 };
 

@@ -1,4 +1,4 @@
-#include "core/settings/Ini.h"
+#include "core/settings/CIni.h"
 
 #include <algorithm>
 

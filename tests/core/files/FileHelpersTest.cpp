@@ -1,0 +1,141 @@
+#include "core/files/FileHelpers.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/TempFolder.h"
+
+namespace albumora {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CreateFolderTree, CreatesNestedFoldersAndNormalisesThePath) {
+    test::TempFolder temp;
+    WString path = u"  " + FromUtf8(temp.path()) + u"a/b/相册  ";
+    EXPECT_TRUE(CreateFolderTree(path));
+    EXPECT_EQ(path, FromUtf8(temp.path()) + u"a/b/相册/");
+    EXPECT_TRUE(fs::is_directory(temp / "a/b/相册"));
+    // Existing folders, doubled separators and a trailing separator are all fine.
+    WString again = FromUtf8(temp.path()) + u"a//b/";
+    EXPECT_TRUE(CreateFolderTree(again));
+}
+
+TEST(CreateFolderTree, ReportsTheFolderThatCannotBeMade) {
+    test::TempFolder temp;
+    test::WriteBytes(temp / "file", "x");
+    WString failed;
+    WString throughFile = FromUtf8(temp.path()) + u"file/sub";
+    EXPECT_FALSE(CreateFolderTree(throughFile, &failed));
+    EXPECT_EQ(failed, FromUtf8(temp.path()) + u"file");
+    // A file where the last folder should be is no folder either.
+    WString atFile = FromUtf8(temp.path()) + u"file";
+    EXPECT_FALSE(CreateFolderTree(atFile, &failed));
+    EXPECT_EQ(failed, FromUtf8(temp.path()) + u"file");
+    WString blank = u"   ";
+    EXPECT_FALSE(CreateFolderTree(blank, &failed));
+}
+
+struct HeaderRow {
+    std::string header;
+    WString name;
+    WString defaultExtension;
+    WString expectedName;
+};
+
+void PrintTo(const HeaderRow& row, std::ostream* os) {
+    *os << ToUtf8(row.name) << " -> " << ToUtf8(row.expectedName);
+}
+
+class FixPictureExtensionRows : public ::testing::TestWithParam<HeaderRow> {};
+
+TEST_P(FixPictureExtensionRows, RenamesByContent) {
+    const HeaderRow& row = GetParam();
+    test::TempFolder temp;
+    test::WriteBytes(temp / ToUtf8(row.name), row.header);
+    WString path = FromUtf8(temp.path()) + row.name;
+    EXPECT_TRUE(FixPictureExtension(path, row.defaultExtension));
+    EXPECT_EQ(path, FromUtf8(temp.path()) + row.expectedName);
+    EXPECT_EQ(test::ReadBytes(ToUtf8(path)), row.header);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signatures, FixPictureExtensionRows,
+    ::testing::Values(HeaderRow{"\xFF\xD8\xFF\xE0", u"a.png", u"", u"a.jpg"},
+                      HeaderRow{"\x89PNG\r\n", u"x.jpg", u"", u"x.png"},
+                      HeaderRow{"GIF89a", u"x.gif", u"", u"x.gif"}, HeaderRow{"BM", u"x.jpg", u"", u"x.bmp"},
+                      HeaderRow{"II*\0", u"x.jpg", u"", u"x.tiff"},
+                      HeaderRow{"MM\0*", u"x.jpg", u"", u"x.tiff"},
+                      HeaderRow{std::string("\0\0\x02\0\0\0", 6), u"x.jpg", u"", u"x.tga"},
+                      HeaderRow{std::string("\0\0\x10\0\0", 5), u"x.jpg", u"", u"x.tga"},
+                      HeaderRow{std::string("\0\0\x01\0\x01\0", 6), u"x.jpg", u"", u"x.ico"},
+                      HeaderRow{std::string("\0\0\x02\0\x01\0", 6), u"x.jpg", u"", u"x.cur"},
+                      HeaderRow{"", u"x.jpg", u"", u"x.jpg"},  // judged on zeros: no match
+                      HeaderRow{"ftypmp42", u"v.jpg", u".mp4", u"v.mp4"},
+                      HeaderRow{"\xFF\xD8", u"v.jpg", u".mp4", u"v.jpg"},
+                      HeaderRow{"\x89P", u"noext", u"", u"noext.png"}));
+
+TEST(FixPictureExtension, NeverReplacesAnExistingFile) {
+    test::TempFolder temp;
+    test::WriteBytes(temp / "x.jpg", "\x89PNG");
+    test::WriteBytes(temp / "x.png", "older picture");
+    WString path = FromUtf8(temp.path()) + u"x.jpg";
+    EXPECT_FALSE(FixPictureExtension(path));
+    EXPECT_EQ(path, FromUtf8(temp.path()) + u"x.jpg");  // still names the file that exists
+    EXPECT_EQ(test::ReadBytes(temp / "x.png"), "older picture");
+    EXPECT_EQ(test::ReadBytes(temp / "x.jpg"), "\x89PNG");
+}
+
+TEST(FixPictureExtension, ADotInAFolderNameIsNoExtension) {
+    test::TempFolder temp;
+    fs::create_directory(temp / "v1.0");
+    test::WriteBytes(temp / "v1.0/pic", "\xFF\xD8");
+    WString path = FromUtf8(temp.path()) + u"v1.0/pic";
+    EXPECT_TRUE(FixPictureExtension(path));
+    EXPECT_EQ(path, FromUtf8(temp.path()) + u"v1.0/pic.jpg");
+    EXPECT_TRUE(fs::exists(temp / "v1.0/pic.jpg"));
+}
+
+TEST(FixPictureExtension, MissingFileOrFolderIsLeftAlone) {
+    test::TempFolder temp;
+    WString missing = FromUtf8(temp.path()) + u"none.jpg";
+    EXPECT_FALSE(FixPictureExtension(missing));
+    WString folder = FromUtf8(temp.path());
+    EXPECT_FALSE(FixPictureExtension(folder));
+}
+
+TEST(HasPictureExtension, KnownExtensionsInAnyCase) {
+    for (const WStringView name : {u"A.JPG", u"b.jpeg", u"c.Png", u"d.gif", u"e.bmp", u"f.tif", u"x.y.jpg"}) {
+        EXPECT_TRUE(HasPictureExtension(name)) << ToUtf8(name);
+    }
+    for (const WStringView name :
+         {u"a.webp", u"a.tiff", u"a.ico", u"a.tga", u"a.cur", u"jpg", u"a.jpg.txt", u""}) {
+        EXPECT_FALSE(HasPictureExtension(name)) << ToUtf8(name);
+    }
+}
+
+TEST(SetFileTimes, SetsAccessAndModificationTime) {
+    test::TempFolder temp;
+    test::WriteBytes(temp / "f", "x");
+    fs::create_directory(temp / "d");
+    const std::int64_t instant = 1262304000;  // 2010-01-01 00:00:00 UTC
+    SetFileTimes(FromUtf8(temp / "f"), instant);
+    SetFolderTimes(FromUtf8(temp / "d"), instant);
+    for (const char* name : {"f", "d"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat((temp / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mtim.tv_sec, instant) << name;
+        EXPECT_EQ(info.st_atim.tv_sec, instant) << name;
+    }
+    // A time of zero or less changes nothing; a missing path is no error.
+    SetFileTimes(FromUtf8(temp / "f"), 0);
+    SetFileTimes(FromUtf8(temp / "missing"), instant);
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / "f").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, instant);
+}
+
+}  // namespace
+}  // namespace albumora

@@ -1,0 +1,129 @@
+#include "core/files/SafeFileName.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/TempFolder.h"
+
+namespace albumora {
+namespace {
+
+struct CleanRow {
+    const char* label;
+    WString input;
+    std::uint32_t index;
+    bool useFallback;
+    WString expected;
+};
+
+void PrintTo(const CleanRow& row, std::ostream* os) {
+    *os << row.label;
+}
+
+class MakeSafeFileNameRows : public ::testing::TestWithParam<CleanRow> {};
+
+TEST_P(MakeSafeFileNameRows, Cleans) {
+    WString name = GetParam().input;
+    const WString& result = MakeSafeFileName(name, GetParam().index, GetParam().useFallback);
+    EXPECT_EQ(result, GetParam().expected);
+    EXPECT_EQ(&result, &name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, MakeSafeFileNameRows,
+    ::testing::Values(CleanRow{"forbidden characters and blanks", u"  a<b>:c  ", 0, false, u"abc"},
+                      CleanRow{"only dots", u"...", 0, false, u"\u3002\u3002\u3002"},
+                      CleanRow{"entities", u"&quot;x&quot;", 0, false, u"x"},
+                      CleanRow{"inner tab", u"a\tb", 0, false, u"a_b"},
+                      CleanRow{"outer tabs are blanks", u"\ta b\t", 0, false, u"a b"},
+                      CleanRow{"blank runs fold", u"a    b", 0, false, u"a b"},
+                      CleanRow{"outer dots", u".hidden.", 0, false, u"hidden"},
+                      CleanRow{"numbered fallback", u"?", 3, true, u"pic3"},
+                      CleanRow{"no fallback keeps empty", u"?*", kTimeStampFallback, false, u""},
+                      CleanRow{"every separator kind", u"a/b\\c|d\"e", 0, false, u"abcde"},
+                      CleanRow{"bell and line ends", u"a\a\r\nb", 0, false, u"ab"},
+                      CleanRow{"chinese kept", u"相册 一", 0, false, u"相册 一"}));
+
+TEST(MakeSafeFileName, TimeStampFallbackForEmptyAndOverlongNames) {
+    for (WString name : {WString(u"?*"), WString(1000, u'x')}) {
+        MakeSafeFileName(name, kTimeStampFallback, true);
+        ASSERT_EQ(name.size(), 14u);
+        EXPECT_EQ(name.find_first_not_of(u"0123456789"), WString::npos);
+    }
+    WString justBelow(999, u'x');
+    MakeSafeFileName(justBelow, kTimeStampFallback, true);
+    EXPECT_EQ(justBelow, WString(255, u'x'));  // kept, then cut to the name limit
+}
+
+// Whatever a site sends, the name must stay one entry of its folder.
+class HostileNames : public ::testing::TestWithParam<WString> {};
+
+TEST_P(HostileNames, StayInsideTheirFolder) {
+    for (const bool useFallback : {false, true}) {
+        WString name = GetParam();
+        MakeSafeFileName(name, 7, useFallback);
+        const std::string bytes = ToUtf8(name);
+        EXPECT_LE(bytes.size(), kMaxNameBytes);
+        EXPECT_NE(name, u".");
+        EXPECT_NE(name, u"..");
+        EXPECT_FALSE(name.starts_with(u'.'));
+        EXPECT_EQ(name.find_first_of(u"/\\"), WString::npos);
+        for (char16_t c : name) {
+            EXPECT_GE(c, 0x20) << "control character in " << bytes;
+            EXPECT_FALSE(c >= 0x202A && c <= 0x202E) << "bidi override in " << bytes;
+        }
+        if (useFallback) {
+            EXPECT_FALSE(name.empty());
+        }
+        if (name.empty()) {
+            continue;
+        }
+        // The file system takes the name, and the file lands in the folder itself.
+        test::TempFolder folder;
+        test::WriteBytes(folder / bytes, "x");
+        const auto entries = std::distance(std::filesystem::directory_iterator(folder.path()),
+                                           std::filesystem::directory_iterator());
+        EXPECT_EQ(entries, 1);
+        EXPECT_TRUE(std::filesystem::is_regular_file(folder / bytes));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HostileNames,
+    ::testing::Values(WString(u"../"), WString(u"../../etc/passwd"), WString(u"/"), WString(u"\\"),
+                      WString(u".."), WString(u"? .. ?"), WString(u"* . *"), WString(u". ."),
+                      WString(u"a\0b", 3), WString(u"\x01\x02\x1F\x7F"), WString(u"photo\u202Egpj.exe"),
+                      WString(u"\u200F\u202B\u2067x"), WString(300, u'a'), WString(300, u'中'),
+                      WString(120, u'.'), WString(200, u'中') + u".jpeg", WString(u"&lt;..&gt;"),
+                      WString(u"\U0001F600") + WString(200, u'x') + u"\U0001F600\U0001F600"));
+
+TEST(LimitNameBytes, CutsBeforeTheExtension) {
+    WString name = WString(300, u'中') + u".jpg";
+    LimitNameBytes(name);
+    EXPECT_EQ(name, WString(83, u'中') + u".jpg");  // 249 + 4 bytes; one more would be 256
+    WString noExtension(300, u'b');
+    LimitNameBytes(noExtension);
+    EXPECT_EQ(noExtension.size(), 255u);
+    WString fits = u"short.png";
+    LimitNameBytes(fits);
+    EXPECT_EQ(fits, u"short.png");
+}
+
+TEST(LimitNameBytes, NeverSplitsASurrogatePair) {
+    WString name;
+    for (int i = 0; i < 100; ++i) {
+        name += u"\U0001F600";  // four bytes each
+    }
+    LimitNameBytes(name, 10);
+    EXPECT_EQ(name, u"\U0001F600\U0001F600");
+}
+
+TEST(FormatTimeStamp, FourteenDigitsOfLocalTime) {
+    const WString stamp = FormatTimeStamp(86400 * 365);
+    ASSERT_EQ(stamp.size(), 14u);
+    EXPECT_TRUE(stamp.starts_with(u"1970") || stamp.starts_with(u"1971"));
+}
+
+}  // namespace
+}  // namespace albumora
