@@ -77,6 +77,10 @@ struct FailureRow {
     const char* reason;
 };
 
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class FetchCommandFailure : public FetchCommand, public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(FetchCommandFailure, ExitsWithOneAndSaysWhy) {
@@ -118,6 +122,10 @@ struct UsageRow {
     const char* name;
     std::vector<std::string> args;
 };
+
+void PrintTo(const UsageRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class FetchCommandUsage : public FetchCommand, public ::testing::WithParamInterface<UsageRow> {};
 

@@ -261,6 +261,9 @@ void CookieStore::AttachTo(void* curlEasy) {
 }
 
 void CookieStore::DetachFrom(void* curlEasy) {
+    // Drops the file list that switching the engine on left behind, which the handle would
+    // otherwise keep, and grow, across requests.
+    curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, static_cast<char*>(nullptr));
     curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, static_cast<CURLSH*>(nullptr));
 }
 

@@ -17,6 +17,10 @@ struct AgentRow {
     const char* agent;
 };
 
+void PrintTo(const AgentRow& row, std::ostream* os) {
+    *os << row.agent;
+}
+
 class FetchUserAgent : public NetTest, public ::testing::WithParamInterface<AgentRow> {};
 
 TEST_P(FetchUserAgent, SendsTheChosenTextExactly) {
@@ -108,6 +112,10 @@ struct BadAddressRow {
     const char16_t* url;
 };
 
+void PrintTo(const BadAddressRow& row, std::ostream* os) {
+    *os << ToUtf8(row.url);
+}
+
 class FetchBadAddress : public NetTest, public ::testing::WithParamInterface<BadAddressRow> {};
 
 TEST_P(FetchBadAddress, FailsWithoutSending) {
@@ -144,6 +152,10 @@ struct MaxSizeRow {
     const char* name;
     bool withContentLength;
 };
+
+void PrintTo(const MaxSizeRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class FetchMaxSize : public NetTest, public ::testing::WithParamInterface<MaxSizeRow> {};
 
@@ -206,6 +218,10 @@ TEST_F(FetchRequest, CompressedPictureIsSavedAsReceived) {
 struct ErrorPageRow {
     int status;
 };
+
+void PrintTo(const ErrorPageRow& row, std::ostream* os) {
+    *os << row.status;
+}
 
 class FetchErrorPage : public NetTest, public ::testing::WithParamInterface<ErrorPageRow> {};
 
@@ -284,6 +300,10 @@ struct TextCheckRow {
     std::uint32_t options;
     bool succeeds;
 };
+
+void PrintTo(const TextCheckRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class FetchTextCheck : public NetTest, public ::testing::WithParamInterface<TextCheckRow> {};
 

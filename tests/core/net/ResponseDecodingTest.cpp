@@ -63,6 +63,10 @@ struct DecodeRow {
     std::string cutEnd = {};
 };
 
+void PrintTo(const DecodeRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class GetTextOfResponse : public NetTest, public ::testing::WithParamInterface<DecodeRow> {};
 
 TEST_P(GetTextOfResponse, DecodesAsTheHeaderAndOptionsSay) {
