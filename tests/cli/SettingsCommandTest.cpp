@@ -12,7 +12,7 @@ using test::RunCli;
 
 class SettingsCommand : public ::testing::Test {
 protected:
-    test::CliResult Settings(std::vector<std::string> args = {}) {
+    test::ProcessResult Settings(std::vector<std::string> args = {}) {
         args.insert(args.begin(), {"--settings-dir", m_settings.path(), "settings"});
         return RunCli(args, m_scratch);
     }
@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(SettingsCommand, FirstRunShowsAndCreatesTheDefaults) {
-    const test::CliResult result = Settings();
+    const test::ProcessResult result = Settings();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     for (const char* line : {"threads: 3\n", "timeout: 30\n", "min-size: 0\n", "max-size: 0\n",
                              "picture-prefix: \"\"\n", "picture-mode: 0 (描述)\n",
@@ -45,7 +45,7 @@ TEST_F(SettingsCommand, FirstRunShowsAndCreatesTheDefaults) {
 
 TEST_F(SettingsCommand, AShortFileGetsNoFirstRunDefaults) {
     test::WriteBytes(m_settings / "soft.dat", std::string(100, '\0'));
-    const test::CliResult result = Settings();
+    const test::ProcessResult result = Settings();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("threads: 5\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("open-folder: off"), std::string::npos) << result.out;
@@ -62,7 +62,7 @@ TEST_F(SettingsCommand, ChangingOneValueKeepsEveryOtherByte) {
     }
     image[8 * 18 + 4] = 16;  // threads of site 18: out of range, repaired to 5
     test::WriteBytes(m_settings / "soft.dat", image);
-    const test::CliResult result = Settings({"set", "max-size", "9"});
+    const test::ProcessResult result = Settings({"set", "max-size", "9"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::string expected = image;
     expected[8 * 18 + 2] = 9;  // max-size
@@ -87,7 +87,7 @@ void PrintTo(const SetRow& row, std::ostream* os) {
 class SettingsSet : public SettingsCommand, public ::testing::WithParamInterface<SetRow> {};
 
 TEST_P(SettingsSet, ChangesOneValueAndSaves) {
-    const test::CliResult result = Settings({"set", GetParam().key, GetParam().value});
+    const test::ProcessResult result = Settings({"set", GetParam().key, GetParam().value});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find(GetParam().shown + "\n"), std::string::npos) << result.out;
     // Loading again shows the same: the value was saved.
@@ -127,7 +127,7 @@ class SettingsSetRefused : public SettingsCommand, public ::testing::WithParamIn
 TEST_P(SettingsSetRefused, LeavesTheFileAsItWas) {
     ASSERT_EQ(Settings({"set", "min-size", "7"}).exitCode, 0);
     const std::string before = SoftDat();
-    const test::CliResult result = Settings({"set", GetParam().key, GetParam().value});
+    const test::ProcessResult result = Settings({"set", GetParam().key, GetParam().value});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find(GetParam().message), std::string::npos) << result.err;
     EXPECT_EQ(SoftDat(), before);
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SettingsCommand, ASettingsFileThatCannotBeWrittenFails) {
     std::filesystem::create_directory(m_settings / "soft.dat");
-    const test::CliResult result = Settings({"set", "threads", "4"});
+    const test::ProcessResult result = Settings({"set", "threads", "4"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("soft.dat"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(m_settings / "soft.dat"));

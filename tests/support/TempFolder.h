@@ -1,47 +1,39 @@
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace albumora::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:
-    TempFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/albumora-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern + "/";
-        }
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
+    TempFolder();
+    ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // Ends in '/'.
-    const std::string& path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + name; }
+    const std::string& path() const { return m_path; }  // ends in '/'
+    std::string file(std::string_view name) const { return m_path + std::string(name); }
+    std::string operator/(std::string_view name) const { return file(name); }
 
 private:
     std::string m_path;
 };
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+// The whole content of a file, or nothing-at-all marked by `exists` false.
+struct FileContent {
+    bool exists = false;
+    std::string bytes;
+};
+FileContent ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+inline std::string ReadBytes(const std::string& path) { return ReadFile(path).bytes; }
+inline void WriteBytes(const std::string& path, std::string_view bytes) { WriteFile(path, bytes); }
+
+// The names in a folder, sorted.
+std::vector<std::string> ListFolder(const std::string& path);
 
 }  // namespace albumora::test
