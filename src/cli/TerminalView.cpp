@@ -76,12 +76,12 @@ void TerminalView::AddGridEntry(int position) {
 void TerminalView::ChooseAlbums(std::set<int> positions) {
     std::lock_guard lock(m_mutex);
     m_chosen = std::move(positions);
-    m_allChosen = false;
+    m_allChosen = m_chosen.empty();
 }
 
 void TerminalView::SelectAllAlbums() {
-    std::lock_guard lock(m_mutex);
-    m_allChosen = true;
+    // A choice given on the command line stands; the automatic select-all of a single album only
+    // stands in for the grid's selection.
 }
 
 std::vector<int> TerminalView::ChosenAlbums() {

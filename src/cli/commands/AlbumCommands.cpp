@@ -132,7 +132,8 @@ std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
         } else {
             return std::nullopt;
         }
-        if (first < 1 || last < first || last - first > 1000000) {
+        // A run takes at most 65535 albums.
+        if (first < 1 || last < first || last > 65535) {
             return std::nullopt;
         }
         for (int n = first; n <= last; ++n) {
@@ -197,29 +198,34 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
         workflow.RememberHistory(HistoryKind::SavePath, saveFolder);
     }
     workflow.ready = true;
+    bool signalled = false;
     {
         StopOnSignal stop(workflow);
         workflow.OnListButton();
         workflow.WaitForWorkers();
         if (workflow.albums.size() == 0) {
-            return ExitCode::NoAlbums;
+            return stop.signalled() ? ExitCode::Failed : ExitCode::NoAlbums;
         }
-        // A single board or album starts its own download when listed; anything else is ours to start.
-        if (!view.downloadStartedByList() && !stop.signalled()) {
+        // A single board or album starts its own download when listed; anything else is ours to
+        // start. After Ctrl-C the workflow starts nothing.
+        if (!view.downloadStartedByList()) {
             workflow.OnDownloadButton();
-            workflow.WaitForWorkers();
         }
+        workflow.WaitForWorkers();
+        signalled = stop.signalled();
     }
     const DownloadRunResult result = workflow.lastRunResult();
+    if (result.error) {
+        return ExitCode::Usage;
+    }
     if (result.picturesFailed > 0) {
         std::fprintf(stderr, "%u 张图片下载失败（共 %u 张）\n", result.picturesFailed, result.picturesCollected);
-        return ExitCode::Failed;
     }
-    if (result.stopped) {
+    if (signalled || result.stopped) {
         std::fprintf(stderr, "下载已终止\n");
         return ExitCode::Failed;
     }
-    return ExitCode::Ok;
+    return result.picturesFailed > 0 ? ExitCode::Failed : ExitCode::Ok;
 }
 
 }  // namespace albumora::cli

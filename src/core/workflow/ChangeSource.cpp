@@ -69,11 +69,16 @@ void Workflow::GetListFunc() {
     const auto n = static_cast<long long>(albums.size());
     m_view.SetGroupTitle(CountText(u"相册列表(共", n, u"个)"));
     m_view.SetStatusText(StatusLine::Main, CountText(u"获取相册列表完成，共", n, u"个"));
+    // Whoever stopped the fetch does not want a download to start by itself.
+    const bool stopped = listState == kListStopRequested || m_abandoned;
     listState = kListIdle;
     m_view.ApplyControlState(ControlMoment::ListEnds, n == 0);
+    // From here on only calls that do not wait on the interface thread: it may already be joining
+    // this thread for the next fetch. The address box was disabled during the fetch, so the text
+    // read at the start is still its text.
     if (n > 0) {
-        RememberHistory(HistoryKind::Address, Trimmed(m_view.AddressText()));
-        if (singleAlbum) {
+        RememberHistory(HistoryKind::Address, address);
+        if (singleAlbum && !stopped) {
             m_view.SelectAllAlbums();
             m_view.StartDownload();
         }
@@ -112,6 +117,12 @@ void Workflow::OrderPass() {
 void Workflow::DownPicFunc() {
     extension = ReadExtensionSettings(m_settingsFolder);
     DownloadRunResult result;
+    auto publish = [this](const DownloadRunResult& value) {
+        std::lock_guard lock(m_resultMutex);
+        m_lastResult = value;
+    };
+    result.error = true;  // until the run is under way
+    publish(result);
     const WString saveFolder = Trimmed(m_view.SaveFolderText());
     if (saveFolder.empty()) {
         m_view.ShowMessage(WString(kMsgSetSaveFolder));
@@ -145,6 +156,7 @@ void Workflow::DownPicFunc() {
     const size_t recordCount = albums.size();
     std::erase_if(positions, [&](int p) { return p < 0 || static_cast<size_t>(p) >= recordCount; });
     albums.selectedCount = static_cast<int>(positions.size());
+    result.error = positions.empty();
     if (positions.empty()) {
         m_view.ShowMessage(WString(kMsgNoAlbumChosen));
     }
@@ -160,6 +172,10 @@ void Workflow::DownPicFunc() {
         std::uint8_t state = downloadState;
         while (state != kDownloadStopRequested && !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
         }
+        if (state == kDownloadStopRequested) {
+            break;
+        }
+        counters.stopRequested = false;
         m_view.SetStatusText(StatusLine::Main, u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
                                                    IntToText(static_cast<long long>(positions.size())) + u"个图集");
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
@@ -176,24 +192,29 @@ void Workflow::DownPicFunc() {
         const size_t n = job.size();
         if (n > 0 && downloadState == kDownloadStopRequested && !asked) {
             asked = true;
-            continueAfterStop = m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
+            // Closing the window or Ctrl-C: nobody is there to answer.
+            continueAfterStop = !m_abandoned && m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
+            if (continueAfterStop) {
+                counters.stopRequested = false;
+            }
         }
         if (n == 0 || (downloadState == kDownloadStopRequested && !continueAfterStop)) {
             continue;
         }
         result.picturesCollected += static_cast<std::uint32_t>(n);
-        const auto album = albums.AlbumAt(static_cast<size_t>(p));
         if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {
-            if (album) {
-                WriteListFile(*album);
+            if (const auto record = albums.AlbumAt(static_cast<size_t>(p))) {
+                WriteListFile(*record);
             }
             continue;
         }
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusPictureDownloadStarted));
-        const std::uint32_t failed = DownProc();
-        result.picturesFailed += failed;
+        const DownProcResult album = DownProc();
+        result.picturesFailed += album.failed;
+        result.picturesFiltered += album.filtered;
+        result.picturesNotFetched += album.notFetched;
         // A marker after failures would make a later run skip the pictures that are missing.
-        if (downloadState != kDownloadStopRequested && failed == 0) {
+        if (downloadState != kDownloadStopRequested && album.failed == 0 && album.notFetched == 0) {
             if (const auto first = job.PictureAt(0)) {
                 WriteAlbumMarker(job.AlbumFolder(), first->url);
             }
@@ -206,15 +227,15 @@ void Workflow::DownPicFunc() {
         }
     }
     result.stopped = downloadState == kDownloadStopRequested;
-    {
-        std::lock_guard lock(m_resultMutex);
-        m_lastResult = result;
-    }
+    publish(result);
     downloadState = kDownloadIdle;
     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
     WString doneText(kStatusDownloadDone);
     if (result.picturesFailed > 0) {
         doneText += u"，" + IntToText(result.picturesFailed) + u"张图片下载失败";
+    }
+    if (result.picturesFiltered > 0) {
+        doneText += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
     }
     m_view.SetStatusText(StatusLine::Main, doneText);
     m_view.SetStatusText(StatusLine::Progress, {});

@@ -25,12 +25,12 @@ void Trace(const char* text) {
 
 }  // namespace
 
-void Workflow::FetchPicture(std::size_t index, std::uint64_t generation, std::atomic<std::uint32_t>& failed) {
+bool Workflow::FetchPicture(std::size_t index, std::uint64_t generation, bool& filtered) {
+    filtered = false;
     const auto picture = job.PictureAt(index, generation);
     const auto target = job.TargetPath(index);
     if (!picture || !target) {
-        failed.fetch_add(1);
-        return;
+        return false;
     }
     WString address = picture->url;
     WString fallback;
@@ -59,24 +59,26 @@ void Workflow::FetchPicture(std::size_t index, std::uint64_t generation, std::at
             ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
         }
     }
-    if (!ok) {
-        failed.fetch_add(1);
-    }
+    // The size limits are the user's filter: a picture they keep out is no failure.
+    filtered = !ok && response.failure == FetchFailure::SizeLimit;
+    return ok;
 }
 
-std::uint32_t Workflow::DownProc() {
+Workflow::DownProcResult Workflow::DownProc() {
+    // The stop flag is cleared by the album loop, not here: a stop pressed after the album was
+    // collected must still hold.
     counters.finishedCount = 0;
-    counters.stopRequested = false;
     const size_t n = job.size();
     const size_t t = std::min<size_t>(counters.activeThreadCount.load(), n);
     if (t == 0) {
-        return 0;
+        return {};
     }
     counters.downloadActive = true;
     const auto started = std::chrono::steady_clock::now();
     const std::uint64_t generation = job.generation();
     std::atomic<size_t> next{0};
     std::atomic<std::uint32_t> failed{0};
+    std::atomic<std::uint32_t> filtered{0};
 
     // Each picture thread takes the next picture until none is left, so that its connection to
     // the picture host stays warm from one picture to the next.
@@ -95,7 +97,16 @@ std::uint32_t Workflow::DownProc() {
                     return;
                 }
             }
-            FetchPicture(i, generation, failed);
+            bool keptOut = false;
+            bool saved = false;
+            try {
+                saved = FetchPicture(i, generation, keptOut);
+            } catch (...) {
+                // Out of memory or the like: this picture is lost, the album goes on.
+            }
+            if (!saved) {
+                (keptOut ? filtered : failed).fetch_add(1);
+            }
             {
                 std::lock_guard lock(m_coordinatorMutex);
                 counters.finishedCount.fetch_add(1);
@@ -115,7 +126,7 @@ std::uint32_t Workflow::DownProc() {
     if (threads.empty()) {
         m_view.ShowMessage(WString(u"Create thread:DownPicFunc failed."));
         counters.downloadActive = false;
-        return static_cast<std::uint32_t>(n);
+        return {0, 0, static_cast<std::uint32_t>(n)};
     }
 
     std::uint32_t reported = 0;
@@ -150,7 +161,7 @@ std::uint32_t Workflow::DownProc() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
     counters.downloadActive = false;
-    return failed + notFetched;
+    return {failed, filtered, notFetched};
 }
 
 }  // namespace albumora

@@ -65,6 +65,11 @@ Workflow::~Workflow() {
     WaitForWorkers();
 }
 
+namespace {
+constexpr const char* kListWorkerName = "GetListFunc";
+constexpr const char* kDownloadWorkerName = "DownPicFunc";
+}  // namespace
+
 void Workflow::WaitForWorkers() {
     JoinIfDone(m_listThread);
     JoinIfDone(m_downloadThread);
@@ -75,17 +80,24 @@ bool Workflow::OnListButton() {
         return false;
     }
     if (listState != kListIdle) {
-        listState = kListStopRequested;
+        std::uint8_t fetching = kListFetching;
+        listState.compare_exchange_strong(fetching, kListStopRequested);
         return true;
+    }
+    // The two workers share the album list and the adapters' state: one at a time.
+    if (downloadState != kDownloadIdle || m_abandoned) {
+        return false;
     }
     JoinIfDone(m_listThread);
     albums.ClearAlbumList();
     listState = kListFetching;
     siteSubKind = -1;
     currentSiteCode = kSiteCodeHuabanDuitang;
+    ++m_workersRunning;
     try {
-        m_listThread = std::thread([this] { GetListFunc(); });
+        m_listThread = std::thread([this] { RunGuarded(kListWorkerName, [this] { GetListFunc(); }); });
     } catch (const std::system_error&) {
+        --m_workersRunning;
         m_view.ShowMessage(u"Create thread:GetListFunc failed.");
         listState = kListIdle;
         return false;
@@ -94,8 +106,13 @@ bool Workflow::OnListButton() {
 }
 
 void Workflow::RequestStop() {
+    m_abandoned = true;
     std::uint8_t listing = kListFetching;
     listState.compare_exchange_strong(listing, kListStopRequested);
+    StopDownload();
+}
+
+void Workflow::StopDownload() {
     std::uint8_t downloading = downloadState;
     while (downloading != kDownloadIdle &&
            !downloadState.compare_exchange_weak(downloading, kDownloadStopRequested)) {
@@ -109,22 +126,54 @@ void Workflow::RequestStop() {
 
 bool Workflow::OnDownloadButton() {
     if (downloadState != kDownloadIdle) {
-        downloadState = kDownloadStopRequested;
-        counters.stopRequested = true;
-        std::lock_guard lock(m_coordinatorMutex);
-        m_coordinatorWake.notify_all();
+        StopDownload();
         return true;
+    }
+    if (listState != kListIdle || m_abandoned) {
+        return false;
     }
     JoinIfDone(m_downloadThread);
     downloadState = kDownloadRunning;
+    ++m_workersRunning;
     try {
-        m_downloadThread = std::thread([this] { DownPicFunc(); });
+        m_downloadThread = std::thread([this] { RunGuarded(kDownloadWorkerName, [this] { DownPicFunc(); }); });
     } catch (const std::system_error&) {
+        --m_workersRunning;
         m_view.ShowMessage(u"Create thread:DownPicFunc failed.");
         downloadState = kDownloadIdle;
         return false;
     }
     return true;
+}
+
+bool Workflow::WorkersRunning() const { return m_workersRunning.load() > 0; }
+
+void Workflow::RunGuarded(const char* name, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        // Nothing may escape a worker: the window must get its controls back.
+        RecoverFromWorkerFailure(name, error.what());
+    } catch (...) {
+        RecoverFromWorkerFailure(name, "unknown error");
+    }
+    --m_workersRunning;
+}
+
+void Workflow::RecoverFromWorkerFailure(const char* name, const char* what) {
+    m_view.ShowMessage(u"内部错误（" + WidenAscii(name) + u"）：" + FromUtf8(what));
+    if (name == std::string_view(kListWorkerName)) {
+        listState = kListIdle;
+        m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
+    } else {
+        counters.downloadActive = false;
+        {
+            std::lock_guard lock(m_resultMutex);
+            m_lastResult.error = true;
+        }
+        downloadState = kDownloadIdle;
+        m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
+    }
 }
 
 PersistentSettings Workflow::SettingsCopy() const {

@@ -43,8 +43,11 @@ inline constexpr std::uint8_t kViewStopRequested = 2;
 struct DownloadRunResult {
     std::uint32_t albumsDone = 0;
     std::uint32_t picturesCollected = 0;
-    std::uint32_t picturesFailed = 0;
+    std::uint32_t picturesFailed = 0;    // could not be fetched or saved
+    std::uint32_t picturesFiltered = 0;  // left out by the size limits, as asked
+    std::uint32_t picturesNotFetched = 0;  // still waiting when the stop came
     bool stopped = false;
+    bool error = false;  // the run could not start (save folder, no album chosen) or broke off
 };
 
 // The state that the window and the workers share, and the two workers. A front end owns one,
@@ -64,9 +67,13 @@ public:
     bool OnListButton();
     // Starts the download of the chosen albums, or requests the stop while one runs.
     bool OnDownloadButton();
-    // Asks whatever runs to stop, as the two buttons do, but never starts anything; safe from any
-    // thread.
+    // Asks whatever runs to stop, as the two buttons do, and starts nothing from then on (no
+    // automatic download after a list, no button): for closing the window or Ctrl-C. Safe from any
+    // thread; a worker's yes/no question is then answered no without asking.
     void RequestStop();
+    // True while a worker thread runs its body; a front end that must not block on a worker (its
+    // interface thread serves the worker's questions) waits for this to turn false first.
+    bool WorkersRunning() const;
     // Waits until no worker runs; the workers must not be blocked on the caller.
     void WaitForWorkers();
 
@@ -134,10 +141,21 @@ private:
 
     void StartAlbumFolder(const ST_PERLISTRECORD& album);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
+    void StopDownload();
+    void RunGuarded(const char* name, const std::function<void()>& body);
+    void RecoverFromWorkerFailure(const char* name, const char* what);
+
     // Downloads the job's pictures with up to `activeThreadCount` picture threads; returns how
     // many failed.
-    std::uint32_t DownProc();
-    void FetchPicture(std::size_t index, std::uint64_t generation, std::atomic<std::uint32_t>& failed);
+    struct DownProcResult {
+        std::uint32_t failed = 0;
+        std::uint32_t filtered = 0;
+        std::uint32_t notFetched = 0;
+    };
+    DownProcResult DownProc();
+    // Fetches picture `index` into its file; false when it failed, with `filtered` set when only
+    // the size limits kept it out.
+    bool FetchPicture(std::size_t index, std::uint64_t generation, bool& filtered);
     void WriteListFile(const ST_PERLISTRECORD& album);
     void FormatPass(WStringView forcedExtension);
     void OrderPass();
@@ -165,6 +183,8 @@ private:
     mutable std::mutex m_resultMutex;
     DownloadRunResult m_lastResult;
 
+    std::atomic<bool> m_abandoned{false};
+    std::atomic<int> m_workersRunning{0};
     std::thread m_listThread;
     std::thread m_downloadThread;
 };

@@ -295,15 +295,17 @@ TEST_F(WorkflowTest, FormatAndOrderPasses) {
     EXPECT_EQ(first.st_mtime - third.st_mtime, 120);
 }
 
-TEST_F(WorkflowTest, SizeLimitsFailPicturesAndKeepTheMarkerBack) {
+TEST_F(WorkflowTest, SizeLimitsLeavePicturesOutWithoutCountingThemAsFailures) {
     EditSite([](SiteNamingRecord&, SiteDownloadParams& params) { params.minSizeK = 3; });
     FakeDuitangUser user = OneAlbumUser(3);
     user.albums[0].pictures[0].size = 4096;
     test::ServeDuitangUser(SharedTestServer(), user);
     List("http://www.duitang.com/album/600/");
-    EXPECT_EQ(Files("堆糖_7788/合集/"), (std::vector<std::string>{"说明1.jpg"}));
-    EXPECT_EQ(workflow().lastRunResult().picturesFailed, 2u);
-    EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载完毕，2张图片下载失败");
+    // The filter is the user's wish, so the album counts as complete and gets its marker.
+    EXPECT_EQ(Files("堆糖_7788/合集/"), (std::vector<std::string>{"pic.kvx", "说明1.jpg"}));
+    EXPECT_EQ(workflow().lastRunResult().picturesFailed, 0u);
+    EXPECT_EQ(workflow().lastRunResult().picturesFiltered, 2u);
+    EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载完毕，2张图片不在大小范围内");
 }
 
 TEST_F(WorkflowTest, StopInTheMiddleOfAnAlbum) {
