@@ -2,20 +2,15 @@
 
 #include "support/Compression.h"
 #include "support/ProcessRunner.h"
+#include "support/ServerTest.h"
 #include "support/TempFolder.h"
 #include "support/TestWebServer.h"
 
 namespace albumora::test {
 namespace {
 
-class FetchCommand : public ::testing::Test {
+class FetchCommand : public ServerTest {
 protected:
-    void SetUp() override {
-        server().ClearRoutes();
-        server().ClearRequests();
-    }
-    static TestWebServer& server() { return SharedTestServer(); }
-
     ProcessResult Cli(std::vector<std::string> args,
                       std::vector<std::pair<std::string, std::string>> env = {}) {
         args.insert(args.begin(), {"--settings-dir", settings.path()});

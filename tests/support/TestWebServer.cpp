@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "core/text/AsciiCase.h"
 #include "support/Compression.h"
 
 namespace albumora::test {
@@ -18,11 +19,6 @@ namespace {
 
 constexpr std::size_t kServerThreads = 48;
 constexpr std::size_t kWritePiece = 64 * 1024;
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 std::string WithoutPort(std::string_view hostPort) {
     if (!hostPort.empty() && hostPort[0] == '[') {
@@ -116,7 +112,7 @@ void ForServerSockets(int port, int peerPort, Action action) {
 
 std::string RecordedRequest::Header(std::string_view name) const {
     for (const auto& [key, value] : headers) {
-        if (SameNoCase(key, name)) {
+        if (EqualsNoCase(key, name)) {
             return value;
         }
     }
@@ -125,7 +121,7 @@ std::string RecordedRequest::Header(std::string_view name) const {
 
 bool RecordedRequest::HasHeader(std::string_view name) const {
     return std::any_of(headers.begin(), headers.end(),
-                       [&](const auto& header) { return SameNoCase(header.first, name); });
+                       [&](const auto& header) { return EqualsNoCase(header.first, name); });
 }
 
 TestWebServer::TestWebServer() : m_server(std::make_unique<httplib::Server>()) {

@@ -7,6 +7,7 @@
 
 #include "core/net/URLSource2.h"
 #include "support/RecordingClock.h"
+#include "support/ServerTest.h"
 #include "support/TempFolder.h"
 #include "support/TestWebServer.h"
 
@@ -17,15 +18,8 @@ inline constexpr std::uint32_t kShortTimeoutMs = 800;
 inline constexpr std::chrono::milliseconds kBoundSlack{1500};
 
 // Tests of the HTTP client against the binary's local server, with a fresh folder each.
-class NetTest : public ::testing::Test {
+class NetTest : public ServerTest {
 protected:
-    void SetUp() override {
-        server().ClearRoutes();
-        server().ClearRequests();
-    }
-
-    static TestWebServer& server() { return SharedTestServer(); }
-
     ST_URLREQUEST Request(std::string_view path, std::uint32_t timeoutMs = kShortTimeoutMs) {
         ST_URLREQUEST request(FromUtf8(server().url(path)), {}, timeoutMs);
         request.clock = &clock;
