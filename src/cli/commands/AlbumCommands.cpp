@@ -10,7 +10,6 @@
 
 #include "cli/CliSettings.h"
 #include "cli/TerminalView.h"
-#include "core/net/CookieStore.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/Workflow.h"
@@ -18,8 +17,6 @@
 namespace albumora::cli {
 
 namespace {
-
-constexpr const char* kCookieFileName = "cookies.txt";
 
 // Turns Ctrl-C (and a polite kill) into the stop button for as long as it lives: the first signal
 // requests the stop, a second one ends the process at once.
@@ -153,9 +150,8 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
     if (!CheckAddress(parsed.address)) {
         return ExitCode::Usage;
     }
-    CookieStore cookies(context.settingsFolder + kCookieFileName);
     TerminalView view(parsed.address, {}, true);
-    Workflow workflow(view, context.settingsFolder, &cookies);
+    Workflow workflow(view, context.settingsFolder, context.cookies);
     workflow.ResetSettings(loaded.settings);
     view.Attach(&workflow);
     workflow.ready = true;
@@ -186,9 +182,8 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
     if (!CheckAddress(parsed.address)) {
         return ExitCode::Usage;
     }
-    CookieStore cookies(context.settingsFolder + kCookieFileName);
     TerminalView view(parsed.address, saveFolder, false);
-    Workflow workflow(view, context.settingsFolder, &cookies);
+    Workflow workflow(view, context.settingsFolder, context.cookies);
     workflow.ResetSettings(loaded.settings);
     view.Attach(&workflow);
     if (!parsed.albums.empty()) {
