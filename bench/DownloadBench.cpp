@@ -65,7 +65,8 @@ test::FakeDuitangUser MakeAlbum(int pictures, std::uint64_t& totalBytes) {
     user.albums.push_back({"4242", "bench", test::MakeDuitangPictures("4242", pictures)});
     totalBytes = 0;
     for (int i = 0; i < pictures; ++i) {
-        const std::size_t kb = 20 + static_cast<std::size_t>((i * 7919) % pictures) * 280 / std::max(1, pictures - 1);
+        const std::size_t kb =
+            20 + static_cast<std::size_t>((i * 7919) % pictures) * 280 / std::max(1, pictures - 1);
         user.albums[0].pictures[static_cast<size_t>(i)].size = kb * 1024;
         totalBytes += kb * 1024;
     }
@@ -91,7 +92,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
             args.push_back(const_cast<char*>(arg.c_str()));
         }
         args.push_back(nullptr);
-        if (std::freopen("/dev/null", "w", stdout) == nullptr || std::freopen("/dev/null", "w", stderr) == nullptr) {
+        if (std::freopen("/dev/null", "w", stdout) == nullptr ||
+            std::freopen("/dev/null", "w", stderr) == nullptr) {
             _exit(126);
         }
         execvp(args[0], args.data());
@@ -151,7 +153,8 @@ PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
     return result;
 }
 
-PhaseResult Aria2Pictures(const Options& options, const std::string& proxy, const test::FakeDuitangUser& user) {
+PhaseResult Aria2Pictures(const Options& options, const std::string& proxy,
+                          const test::FakeDuitangUser& user) {
     test::TempFolder folder;
     const std::string list = folder.file("urls.txt");
     std::ofstream out(list);
@@ -159,15 +162,17 @@ PhaseResult Aria2Pictures(const Options& options, const std::string& proxy, cons
         out << "http://" << test::kFakeDuitangPictureHost << "/uploads/item/" << picture.file << "\n";
     }
     out.close();
-    const ChildResult child = RunChild({"aria2c", "-q", "-j", std::to_string(options.threads), "-x", "1",
-                                        "--all-proxy=" + proxy, "--file-allocation=none", "--auto-file-renaming=false",
-                                        "--allow-overwrite=true", "-d", folder.path() + "out", "-i", list},
-                                       {});
+    const ChildResult child =
+        RunChild({"aria2c", "-q", "-j", std::to_string(options.threads), "-x", "1", "--all-proxy=" + proxy,
+                  "--file-allocation=none", "--auto-file-renaming=false", "--allow-overwrite=true", "-d",
+                  folder.path() + "out", "-i", list},
+                 {});
     return {child.wallSeconds, child.cpuSeconds, child.status == 0 ? 0u : 1u};
 }
 
 // Wall time of a list stage with the real pauses, less the pauses themselves.
-double ListOverhead(const std::string& address, double pausesSeconds, const std::string& proxy, bool listOnly) {
+double ListOverhead(const std::string& address, double pausesSeconds, const std::string& proxy,
+                    bool listOnly) {
     test::TempFolder settingsFolder;
     test::TempFolder save;
     test::RecordingView view;
@@ -235,24 +240,27 @@ int main(int argc, char** argv) {
         ourCpu.push_back(ours.cpu);
         ariaWall.push_back(aria.wall);
         ariaCpu.push_back(aria.cpu);
-        std::printf("run %d: albumora %.2f s wall, %.2f s CPU, %.1f pictures/s, %.1f MB/s, %u failed | "
-                    "aria2c %.2f s wall, %.2f s CPU\n",
-                    run, ours.wall, ours.cpu, options.pictures / ours.wall, megabytes / ours.wall, ours.failed,
-                    aria.wall, aria.cpu);
+        std::printf(
+            "run %d: albumora %.2f s wall, %.2f s CPU, %.1f pictures/s, %.1f MB/s, %u failed | "
+            "aria2c %.2f s wall, %.2f s CPU\n",
+            run, ours.wall, ours.cpu, options.pictures / ours.wall, megabytes / ours.wall, ours.failed,
+            aria.wall, aria.cpu);
         if (!options.cli.empty()) {
             test::TempFolder settingsFolder;
             test::TempFolder save;
-            const ChildResult cli = RunChild({options.cli, "--settings-dir", settingsFolder.path(), "download",
-                                              "http://www.duitang.com/album/4242/", "--save", save.path()},
-                                             {"http_proxy=" + proxy});
+            const ChildResult cli =
+                RunChild({options.cli, "--settings-dir", settingsFolder.path(), "download",
+                          "http://www.duitang.com/album/4242/", "--save", save.path()},
+                         {"http_proxy=" + proxy});
             rss.push_back(static_cast<double>(cli.maxRssKb) / 1024.0);
             std::printf("       albumora-cli download: exit %d, %.2f s wall, peak RSS %.1f MB\n", cli.status,
                         cli.wallSeconds, static_cast<double>(cli.maxRssKb) / 1024.0);
         }
     }
     std::printf("\nmedians of %d runs:\n", options.runs);
-    std::printf("  albumora picture phase: %.2f s wall, %.2f s CPU, %.1f pictures/s, %.1f MB/s\n", Median(ourWall),
-                Median(ourCpu), options.pictures / Median(ourWall), megabytes / Median(ourWall));
+    std::printf("  albumora picture phase: %.2f s wall, %.2f s CPU, %.1f pictures/s, %.1f MB/s\n",
+                Median(ourWall), Median(ourCpu), options.pictures / Median(ourWall),
+                megabytes / Median(ourWall));
     std::printf("  aria2c -j %d:            %.2f s wall, %.2f s CPU\n", options.threads, Median(ariaWall),
                 Median(ariaCpu));
     std::printf("  ratio albumora/aria2c:  wall %.2f, CPU %.2f\n", Median(ourWall) / Median(ariaWall),
@@ -277,9 +285,10 @@ int main(int argc, char** argv) {
         const double duitang =
             ListOverhead("http://www.duitang.com/people/?user_id=9001", 6 * 1.5, listServer.proxyUrl(), true);
         // 200 pins: the board page and nine further pages, 2 s after each page but the last.
-        const double huaban = ListOverhead("http://huaban.com/boards/1001/", 9 * 2.0, listServer.proxyUrl(), true);
-        std::printf("  list stage over its pauses: Duitang 100 albums +%.1f%%, Huaban 200 pins +%.1f%%\n", duitang,
-                    huaban);
+        const double huaban =
+            ListOverhead("http://huaban.com/boards/1001/", 9 * 2.0, listServer.proxyUrl(), true);
+        std::printf("  list stage over its pauses: Duitang 100 albums +%.1f%%, Huaban 200 pins +%.1f%%\n",
+                    duitang, huaban);
     }
     return 0;
 }

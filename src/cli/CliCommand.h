@@ -13,8 +13,8 @@ namespace albumora::cli {
 // The process exit codes of albumora-cli, one enum for every command.
 enum class ExitCode : int {
     Ok = 0,
-    Failed = 1,  // the operation ran and failed (network, size limit, a site error)
-    Usage = 2,   // the command line, an address or a value was wrong
+    Failed = 1,    // the operation ran and failed (network, size limit, a site error)
+    Usage = 2,     // the command line, an address or a value was wrong
     NoAlbums = 3,  // the address was usable but no album was found behind it
 };
 

@@ -106,8 +106,8 @@ void TerminalView::StartDownload() {
 void TerminalView::AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) {
     std::lock_guard lock(m_mutex);
     EndLiveLineLocked();
-    std::fprintf(stderr, "已下载%u/%u，失败 %u 张，用时 %u 秒\n", pictureCount - failedCount, pictureCount, failedCount,
-                 elapsedSec);
+    std::fprintf(stderr, "已下载%u/%u，失败 %u 张，用时 %u 秒\n", pictureCount - failedCount, pictureCount,
+                 failedCount, elapsedSec);
 }
 
 void TerminalView::OpenFolder(const std::string& folder) {

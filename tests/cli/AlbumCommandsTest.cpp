@@ -52,8 +52,9 @@ TEST_F(AlbumCommandsTest, ListExitCodesForBadAddressesAndEmptyLists) {
 
     EXPECT_EQ(Cli({"list"}).exitCode, 2);
 
-    SharedTestServer().Route(kFakeDuitangHost, "/people/",
-                             Response{.body = "<div class=\"dt-header-btm\"><a href=\"/people/?user_id=5\">"});
+    SharedTestServer().Route(
+        kFakeDuitangHost, "/people/",
+        Response{.body = "<div class=\"dt-header-btm\"><a href=\"/people/?user_id=5\">"});
     const ProcessResult empty = Cli({"list", "http://www.duitang.com/people/?user_id=5"});
     EXPECT_EQ(empty.exitCode, 3) << empty.err;
 }
@@ -63,11 +64,13 @@ TEST_F(AlbumCommandsTest, DownloadsABoardIntoOwnerAndAlbumFolders) {
     board.pins = MakePins(300, 23);
     board.pins[0].kind = PictureKind::Png;
     ServeHuabanBoard(SharedTestServer(), board);
-    const ProcessResult result = Cli({"download", "http://huaban.com/boards/1001/?from=x", "--save", m_save.path()});
+    const ProcessResult result =
+        Cli({"download", "http://huaban.com/boards/1001/?from=x", "--save", m_save.path()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const auto files = ListFolder(m_save.path() + "alice/猫咪 & 狗/");
     EXPECT_EQ(files.size(), 24u);
-    EXPECT_EQ(ReadFile(m_save.path() + "alice/猫咪 & 狗/图300.jpg").bytes, PictureBytes(PictureKind::Png, 2048));
+    EXPECT_EQ(ReadFile(m_save.path() + "alice/猫咪 & 狗/图300.jpg").bytes,
+              PictureBytes(PictureKind::Png, 2048));
     EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 23u);
     EXPECT_EQ(SharedTestServer().requestsFor("/boards/1001/").size(), 2u);  // the board, then one page
     EXPECT_NE(result.err.find("下载完毕"), std::string::npos);
@@ -85,8 +88,8 @@ TEST_F(AlbumCommandsTest, DownloadsOnlyTheChosenDuitangAlbums) {
         user.albums.push_back({id, "册" + std::to_string(i + 1), MakeDuitangPictures(id, 2)});
     }
     ServeDuitangUser(SharedTestServer(), user);
-    const ProcessResult result =
-        Cli({"download", "http://www.duitang.com/people/?user_id=7788", "--save", m_save.path(), "--albums", "2"});
+    const ProcessResult result = Cli({"download", "http://www.duitang.com/people/?user_id=7788", "--save",
+                                      m_save.path(), "--albums", "2"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/"), (std::vector<std::string>{"册2"}));
     EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/册2/"),
@@ -99,19 +102,23 @@ TEST_F(AlbumCommandsTest, SingleAlbumDownloadsOnceAndFailuresShowInTheExitCode) 
     ServeDuitangUser(SharedTestServer(), user);
     SharedTestServer().Route(kFakeDuitangPictureHost, "/uploads/item/p900_2.jpg",
                              Response{.status = 404, .body = "not found"});
-    const ProcessResult result = Cli({"download", "http://www.duitang.com/album/?id=900", "--save", m_save.path()});
+    const ProcessResult result =
+        Cli({"download", "http://www.duitang.com/album/?id=900", "--save", m_save.path()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("1 张图片下载失败"), std::string::npos) << result.err;
     // Two attempts for the missing picture, one for each of the others: not a second run.
     EXPECT_EQ(PictureRequests(kFakeDuitangPictureHost), 4u);
-    EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/单册/"), (std::vector<std::string>{"说明1.jpg", "说明3.jpg"}));
+    EXPECT_EQ(ListFolder(m_save.path() + "堆糖_7788/单册/"),
+              (std::vector<std::string>{"说明1.jpg", "说明3.jpg"}));
 }
 
 TEST_F(AlbumCommandsTest, DownloadWithoutSaveFolderIsAUsageError) {
     const ProcessResult result = Cli({"download", "http://huaban.com/boards/1001/"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("请先设置保存路径"), std::string::npos);
-    EXPECT_EQ(Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", "0"}).exitCode, 2);
+    EXPECT_EQ(
+        Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", "0"}).exitCode,
+        2);
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const WString owner = text.substr(0, 8);
     const NamingContext context{naming, album, 18, 1, 1, owner};
     PictureNameDraft draft = DraftPictureName(context, u"http://h/" + text, text, 1);
-    const WString name = FinishPictureName(std::move(draft), data[0], [](const WString&) { return false; }, 1);
+    const WString name = FinishPictureName(
+        std::move(draft), data[0], [](const WString&) { return false; }, 1);
     // A whole path is the workflow's to vet against the save folder.
     if (!IsAbsolutePictureName(text)) {
         CheckName(name, false);

@@ -24,7 +24,9 @@ std::string QueryValue(const std::string& query, const std::string& key) {
 }
 
 Response Picture(PictureKind kind, std::size_t size) {
-    const char* type = kind == PictureKind::Png ? "image/png" : kind == PictureKind::Gif ? "image/gif" : "image/jpeg";
+    const char* type = kind == PictureKind::Png   ? "image/png"
+                       : kind == PictureKind::Gif ? "image/gif"
+                                                  : "image/jpeg";
     return Response{.body = PictureBytes(kind, size), .contentType = type};
 }
 
@@ -52,10 +54,11 @@ std::string BoardPage(const FakeHuabanBoard& board) {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + board.title +
            "_花瓣</title></head><body>\n<script>\napp.settings = {\"imgHosts\": {\"hbimg\":\"" +
            kFakeHuabanPictureHost + "\", \"hbfile\":\"hbfile.b0.upaiyun.com\"}};\n" +
-           "app.page[\"$url\"] = \"/boards/" + board.boardId + "/\";\napp.page[\"board\"] = {\"board_id\":" +
-           board.boardId + ", \"user_id\":5, \"title\":\"" + board.title +
-           "\", \"description\":\"画板 &lt;说明&gt;\", \"category_id\":null, \"pin_count\":" + std::to_string(count) +
-           ", \"follow_count\":3, \"user\":{\"user_id\":5, \"username\":\"" + board.owner +
+           "app.page[\"$url\"] = \"/boards/" + board.boardId +
+           "/\";\napp.page[\"board\"] = {\"board_id\":" + board.boardId + ", \"user_id\":5, \"title\":\"" +
+           board.title + "\", \"description\":\"画板 &lt;说明&gt;\", \"category_id\":null, \"pin_count\":" +
+           std::to_string(count) + ", \"follow_count\":3, \"user\":{\"user_id\":5, \"username\":\"" +
+           board.owner +
            "\", \"urlname\":\"x\"}, \"pins\":" + PinsJson(board.pins, 0, board.pinsPerBoardPage, ", ") +
            "};\n</script></body></html>";
 }
@@ -116,12 +119,13 @@ void ServeHuabanBoard(TestWebServer& server, const FakeHuabanBoard& board) {
         const auto& pins = shared->pins;
         size_t from = 0;
         if (!max.empty()) {
-            const auto it = std::find_if(pins.begin(), pins.end(), [&](const FakePin& p) { return p.pinId == max; });
+            const auto it =
+                std::find_if(pins.begin(), pins.end(), [&](const FakePin& p) { return p.pinId == max; });
             from = it == pins.end() ? pins.size() : static_cast<size_t>(it - pins.begin()) + 1;
         }
         const size_t limit = std::max<size_t>(1, std::stoul("0" + QueryValue(request.query, "limit")));
-        return Response{.body = "{\"board\":{\"board_id\":" + shared->boardId + ",\"pins\":" +
-                                PinsJson(pins, from, limit, ",") + "}}",
+        return Response{.body = "{\"board\":{\"board_id\":" + shared->boardId +
+                                ",\"pins\":" + PinsJson(pins, from, limit, ",") + "}}",
                         .contentType = "application/json"};
     });
     for (const FakePin& pin : board.pins) {
@@ -139,13 +143,14 @@ std::vector<FakeDuitangPicture> MakeDuitangPictures(const std::string& albumId, 
 
 void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user) {
     auto shared = std::make_shared<FakeDuitangUser>(user);
-    server.Route(kFakeDuitangHost, "/people/", Response{.body = "<html><body>" + DuitangHeader(user.userId) +
-                                                                "<h1>用户主页</h1></body></html>",
-                                                        .charset = "utf-8"});
+    server.Route(
+        kFakeDuitangHost, "/people/",
+        Response{.body = "<html><body>" + DuitangHeader(user.userId) + "<h1>用户主页</h1></body></html>",
+                 .charset = "utf-8"});
     auto albumPage = [shared](const FakeDuitangAlbum& album) {
-        return Response{.body = "<html><body>" + DuitangHeader(shared->userId) + "<h1 class=\"album-title\">" +
-                                album.name + "</h1><span class=\"count\">" + std::to_string(album.pictures.size()) +
-                                "个</span></body></html>",
+        return Response{.body = "<html><body>" + DuitangHeader(shared->userId) +
+                                "<h1 class=\"album-title\">" + album.name + "</h1><span class=\"count\">" +
+                                std::to_string(album.pictures.size()) + "个</span></body></html>",
                         .charset = "utf-8"};
     };
     server.Route(kFakeDuitangHost, "/album/", [shared, albumPage](const RecordedRequest& request) {
@@ -163,26 +168,28 @@ void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user) {
 
     const size_t listPages = user.albums.size() / kDuitangPageSize + 1;
     for (size_t page = 1; page <= listPages + 1; ++page) {
-        server.Route(kFakeDuitangHost, "/album/list/" + std::to_string(page) + "/24/",
-                     [shared, page](const RecordedRequest&) {
-                         std::string json = "{\"status\":1,\"data\":{\"total\":" +
-                                            std::to_string(shared->albums.size()) + ",\"object_list\":[";
-                         const size_t from = (page - 1) * kDuitangPageSize;
-                         for (size_t i = from; i < std::min(shared->albums.size(), from + kDuitangPageSize); ++i) {
-                             const auto& album = shared->albums[i];
-                             const std::string cover =
-                                 album.pictures.empty() ? "" : DuitangPictureUrl(album.pictures[0], true);
-                             json += std::string(i > from ? "," : "") + "{\"like_count\":" + std::to_string(i) +
-                                     ",\"count\":" + std::to_string(album.pictures.size()) + ",\"pics\":[\"" +
-                                     cover + "\"],\"id\":" + album.albumId + ",\"name\":\"" + album.name +
-                                     "\",\"desc\":\"\"}";
-                         }
-                         return Response{.body = json + "],\"more\":1}}", .contentType = "application/json"};
-                     });
+        server.Route(
+            kFakeDuitangHost, "/album/list/" + std::to_string(page) + "/24/",
+            [shared, page](const RecordedRequest&) {
+                std::string json =
+                    "{\"status\":1,\"data\":{\"total\":" + std::to_string(shared->albums.size()) +
+                    ",\"object_list\":[";
+                const size_t from = (page - 1) * kDuitangPageSize;
+                for (size_t i = from; i < std::min(shared->albums.size(), from + kDuitangPageSize); ++i) {
+                    const auto& album = shared->albums[i];
+                    const std::string cover =
+                        album.pictures.empty() ? "" : DuitangPictureUrl(album.pictures[0], true);
+                    json += std::string(i > from ? "," : "") + "{\"like_count\":" + std::to_string(i) +
+                            ",\"count\":" + std::to_string(album.pictures.size()) + ",\"pics\":[\"" + cover +
+                            "\"],\"id\":" + album.albumId + ",\"name\":\"" + album.name + "\",\"desc\":\"\"}";
+                }
+                return Response{.body = json + "],\"more\":1}}", .contentType = "application/json"};
+            });
     }
 
     for (const auto& album : user.albums) {
-        const size_t pages = std::max<size_t>(1, (album.pictures.size() + kDuitangPageSize - 1) / kDuitangPageSize);
+        const size_t pages =
+            std::max<size_t>(1, (album.pictures.size() + kDuitangPageSize - 1) / kDuitangPageSize);
         for (size_t page = 1; page <= pages + 1; ++page) {
             std::string json = "{\"status\":1,\"data\":{\"object_list\":[";
             const size_t from = (page - 1) * kDuitangPageSize;
@@ -199,7 +206,8 @@ void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user) {
                          Response{.body = json, .contentType = "application/json"});
         }
         for (const auto& picture : album.pictures) {
-            server.Route(kFakeDuitangPictureHost, "/uploads/item/" + picture.file, Picture(picture.kind, picture.size));
+            server.Route(kFakeDuitangPictureHost, "/uploads/item/" + picture.file,
+                         Picture(picture.kind, picture.size));
         }
         if (!album.pictures.empty()) {
             // The cover of the album list is the first picture's thumbnail.

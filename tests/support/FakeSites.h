@@ -29,8 +29,8 @@ struct FakeHuabanBoard {
     std::string boardId = "1001";
     std::string title = "猫咪 &amp; 狗";
     std::string owner = "alice";
-    std::vector<FakePin> pins;        // newest first, as the site lists them
-    int statedPinCount = -1;          // the page's pin_count; -1: the number of pins
+    std::vector<FakePin> pins;  // newest first, as the site lists them
+    int statedPinCount = -1;    // the page's pin_count; -1: the number of pins
     std::size_t pinsPerBoardPage = 20;
 };
 

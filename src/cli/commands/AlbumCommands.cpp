@@ -214,7 +214,8 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
         return ExitCode::Usage;
     }
     if (result.picturesFailed > 0) {
-        std::fprintf(stderr, "%u 张图片下载失败（共 %u 张）\n", result.picturesFailed, result.picturesCollected);
+        std::fprintf(stderr, "%u 张图片下载失败（共 %u 张）\n", result.picturesFailed,
+                     result.picturesCollected);
     }
     if (signalled || result.stopped) {
         std::fprintf(stderr, "下载已终止\n");

@@ -260,6 +260,10 @@ bool Exchange::DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result) {
         if (running == 0) {
             break;
         }
+        if (IsCancelled(m_request)) {
+            Fail(FetchFailure::Cancelled, "stopped by the caller");
+            return false;
+        }
         const auto left = std::chrono::ceil<milliseconds>(m_deadline - Steady::now()).count();
         if (left <= 0) {
             Fail(FetchFailure::Timeout, m_phase == Phase::ReadingBody

@@ -31,6 +31,8 @@ const char* DescribeFailure(FetchFailure failure) {
             return "empty body";
         case FetchFailure::TextCheck:
             return "unexpected text";
+        case FetchFailure::Cancelled:
+            return "stopped";
     }
     return "unknown";
 }
@@ -71,6 +73,10 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
     for (unsigned attempt = 1;; ++attempt) {
         if (RequestOnce(response, request, options) && PassesSuccessTest(request, response, options)) {
             return true;
+        }
+        if (IsCancelled(request)) {
+            response.failure = FetchFailure::Cancelled;
+            return false;
         }
         // The pause follows the last failed attempt too, so a caller that moves on to another
         // address does not hit the site again at once.

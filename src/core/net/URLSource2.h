@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 #include <string>
 
@@ -51,6 +53,7 @@ enum class FetchFailure {
     File,        // the target file could not be written
     EmptyBody,   // the exchange succeeded but brought no body
     TextCheck,   // the body was too short for minTextLength or held retryIfContains
+    Cancelled,   // the caller's stop flag was raised
 };
 
 // A short English phrase for the failure ("time-out", "size limit", ...).
@@ -82,7 +85,14 @@ struct ST_URLREQUEST {
     CookieStore* cookieStore = nullptr;
     // The pauses between attempts; never null.
     Clock* clock = &SystemClock::Instance();
+    // Raised by the caller to end the exchange within a second and make no further attempt; null
+    // for none.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+inline bool IsCancelled(const ST_URLREQUEST& request) {
+    return request.cancel != nullptr && request.cancel->load();
+}
 
 // The response holder, reused by the caller for several exchanges in a row. Only the calling
 // thread touches it.

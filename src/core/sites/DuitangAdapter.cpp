@@ -24,7 +24,9 @@ bool FetchPage(const ST_URLREQUEST& request, WString& text) {
     return !text.empty();
 }
 
-std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
+std::int64_t Now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 }  // namespace
 
@@ -100,7 +102,8 @@ void CollectDuitangPictures(Workflow& workflow, int albumPosition) {
         return;
     }
     ST_URLREQUEST request = workflow.NewRequest({});
-    request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
+    request.extraHeaders =
+        WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
     for (int page = 1;; ++page) {
         request.url = DuitangPicturePageAddress(album->albumId, page, Now());
         WString text;

@@ -83,6 +83,9 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
                 text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
             }
             if (!fetched || text.empty() || IsGatewayTimeout(text)) {
+                if (workflow.CollectionEnds()) {
+                    return;
+                }
                 // The site answers a throttled session with errors; a fresh session gets through.
                 if (workflow.cookieStore() != nullptr) {
                     workflow.cookieStore()->ResetHost(album->albumId);

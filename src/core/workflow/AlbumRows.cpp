@@ -24,7 +24,8 @@ AlbumRowTexts MakeAlbumRowTexts(const ST_PERLISTRECORD& album, int rowNumber) {
     return {
         FormatNumber("%04d", rowNumber),
         album.name,
-        album.pictureCount == -1 ? WString(u"未知") : FormatNumber("%4u", static_cast<unsigned>(album.pictureCount)),
+        album.pictureCount == -1 ? WString(u"未知")
+                                 : FormatNumber("%4u", static_cast<unsigned>(album.pictureCount)),
         AlbumNoteText(album.accessFlags),
     };
 }

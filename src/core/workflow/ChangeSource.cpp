@@ -170,14 +170,16 @@ void Workflow::DownPicFunc() {
         job.Clear();
         job.SetAlbumFolder(runFolder);
         std::uint8_t state = downloadState;
-        while (state != kDownloadStopRequested && !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
+        while (state != kDownloadStopRequested &&
+               !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
         }
         if (state == kDownloadStopRequested) {
             break;
         }
         counters.stopRequested = false;
-        m_view.SetStatusText(StatusLine::Main, u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
-                                                   IntToText(static_cast<long long>(positions.size())) + u"个图集");
+        m_view.SetStatusText(StatusLine::Main,
+                             u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
+                                 IntToText(static_cast<long long>(positions.size())) + u"个图集");
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
         if (siteCode > 20) {
             m_view.ShowMessage(WString(kMsgBadSiteCode));

@@ -48,6 +48,7 @@ bool Workflow::FetchPicture(std::size_t index, std::uint64_t generation, bool& f
     request.maxSizeK = counters.maxSizeK;
     request.attempts = kPictureAttempts;
     request.retryPauseSec = kPictureRetryPauseSec;
+    request.cancel = &counters.stopRequested;
 
     CURLSource response;
     bool ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
@@ -142,8 +143,8 @@ Workflow::DownProcResult Workflow::DownProc() {
             }
             reported = counters.finishedCount;
             lock.unlock();
-            m_view.SetStatusText(StatusLine::Progress, u"已下载" + IntToText(reported) + u"/" + IntToText(total) +
-                                                           u"......");
+            m_view.SetStatusText(StatusLine::Progress,
+                                 u"已下载" + IntToText(reported) + u"/" + IntToText(total) + u"......");
             lock.lock();
             if (reported >= total) {
                 break;

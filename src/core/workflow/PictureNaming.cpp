@@ -25,7 +25,9 @@ void ReplaceEscape(WString& text, int digit, WStringView value) {
 
 }  // namespace
 
-bool IsAbsolutePictureName(WStringView name) { return !name.empty() && name.front() == u'/'; }
+bool IsAbsolutePictureName(WStringView name) {
+    return !name.empty() && name.front() == u'/';
+}
 
 WString ReplacePictureEscapes(WString text, const NamingContext& context, std::size_t jobLength) {
     if (text.find(u'?') == WString::npos) {
@@ -59,8 +61,8 @@ WString ReplaceFolderEscapes(WString text, const NamingContext& context) {
     return text;
 }
 
-PictureNameDraft DraftPictureName(const NamingContext& context, WStringView pictureUrl, WStringView originalName,
-                                  std::size_t jobLength) {
+PictureNameDraft DraftPictureName(const NamingContext& context, WStringView pictureUrl,
+                                  WStringView originalName, std::size_t jobLength) {
     PictureNameDraft draft;
     if (IsAbsolutePictureName(originalName)) {
         draft.name = WString(originalName);
@@ -106,8 +108,8 @@ WString FinishPictureName(PictureNameDraft draft, std::size_t albumFolderLength,
                           const std::function<bool(const WString&)>& isTaken, std::size_t jobLength) {
     WString& name = draft.name;
     const bool absolute = IsAbsolutePictureName(name);
-    const std::size_t budget =
-        std::max(kShortestBudgetedName, albumFolderLength < kPathBudget ? kPathBudget - albumFolderLength : 0);
+    const std::size_t budget = std::max(
+        kShortestBudgetedName, albumFolderLength < kPathBudget ? kPathBudget - albumFolderLength : 0);
     if (!absolute && name.size() > budget) {
         name.resize(budget);
         draft.duplicateBase = name;

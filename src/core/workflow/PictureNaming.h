@@ -14,9 +14,9 @@ struct NamingContext {
     const SiteNamingRecord& naming;
     const ST_PERLISTRECORD& album;
     int siteCode = 0;
-    int selectedCount = 0;     // ?6
+    int selectedCount = 0;        // ?6
     std::size_t recordCount = 0;  // ?7, and ?4 of folders
-    WStringView ownerName;     // ?8
+    WStringView ownerName;        // ?8
 };
 
 // A picture name after prefix, base name, suffix, escapes, replacements and cleaning, before the
@@ -32,8 +32,8 @@ WString ReplacePictureEscapes(WString text, const NamingContext& context, std::s
 // The escapes of album-folder names: ?1, ?3, ?4, ?5 (QQ sites only) and ?9.
 WString ReplaceFolderEscapes(WString text, const NamingContext& context);
 
-PictureNameDraft DraftPictureName(const NamingContext& context, WStringView pictureUrl, WStringView originalName,
-                                  std::size_t jobLength);
+PictureNameDraft DraftPictureName(const NamingContext& context, WStringView pictureUrl,
+                                  WStringView originalName, std::size_t jobLength);
 
 // The final name: cut to the path budget left by the album folder, split off a picture extension
 // (".jpg" when there is none), made unique unless numbered. `isTaken` tells whether a name is used

@@ -44,7 +44,8 @@ WStringView AddressProblem(WStringView trimmedAddress) {
     if (trimmedAddress.empty()) {
         return kMsgEmptyAddress;
     }
-    if (trimmedAddress.find(u"http://") == WStringView::npos && trimmedAddress.find(u"https://") == WStringView::npos) {
+    if (trimmedAddress.find(u"http://") == WStringView::npos &&
+        trimmedAddress.find(u"https://") == WStringView::npos) {
         return kMsgNoScheme;
     }
     if (!IsDuitangAddress(trimmedAddress) && trimmedAddress.find(u"/boards/") == WStringView::npos) {
@@ -81,7 +82,9 @@ bool Workflow::OnListButton() {
     }
     if (listState != kListIdle) {
         std::uint8_t fetching = kListFetching;
-        listState.compare_exchange_strong(fetching, kListStopRequested);
+        if (listState.compare_exchange_strong(fetching, kListStopRequested)) {
+            m_cancelTransfers = true;
+        }
         return true;
     }
     // The two workers share the album list and the adapters' state: one at a time.
@@ -90,6 +93,7 @@ bool Workflow::OnListButton() {
     }
     JoinIfDone(m_listThread);
     albums.ClearAlbumList();
+    m_cancelTransfers = false;
     listState = kListFetching;
     siteSubKind = -1;
     currentSiteCode = kSiteCodeHuabanDuitang;
@@ -107,6 +111,7 @@ bool Workflow::OnListButton() {
 
 void Workflow::RequestStop() {
     m_abandoned = true;
+    m_cancelTransfers = true;
     std::uint8_t listing = kListFetching;
     listState.compare_exchange_strong(listing, kListStopRequested);
     StopDownload();
@@ -118,6 +123,7 @@ void Workflow::StopDownload() {
            !downloadState.compare_exchange_weak(downloading, kDownloadStopRequested)) {
     }
     if (downloading != kDownloadIdle) {
+        m_cancelTransfers = true;
         counters.stopRequested = true;
         std::lock_guard lock(m_coordinatorMutex);
         m_coordinatorWake.notify_all();
@@ -133,10 +139,12 @@ bool Workflow::OnDownloadButton() {
         return false;
     }
     JoinIfDone(m_downloadThread);
+    m_cancelTransfers = false;
     downloadState = kDownloadRunning;
     ++m_workersRunning;
     try {
-        m_downloadThread = std::thread([this] { RunGuarded(kDownloadWorkerName, [this] { DownPicFunc(); }); });
+        m_downloadThread =
+            std::thread([this] { RunGuarded(kDownloadWorkerName, [this] { DownPicFunc(); }); });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(u"Create thread:DownPicFunc failed.");
@@ -146,7 +154,9 @@ bool Workflow::OnDownloadButton() {
     return true;
 }
 
-bool Workflow::WorkersRunning() const { return m_workersRunning.load() > 0; }
+bool Workflow::WorkersRunning() const {
+    return m_workersRunning.load() > 0;
+}
 
 void Workflow::RunGuarded(const char* name, const std::function<void()>& body) {
     try {
@@ -213,6 +223,7 @@ ST_URLREQUEST Workflow::NewRequest(WString url, WString savePath) const {
     ST_URLREQUEST request(std::move(url), std::move(savePath), kDefaultTimeoutMs);
     request.cookieStore = m_cookieStore;
     request.clock = &m_clock;
+    request.cancel = &m_cancelTransfers;
     return request;
 }
 
@@ -237,8 +248,8 @@ bool Workflow::CollectionEnds() const {
 }
 
 void Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
-    const NamingContext context{m_run.naming, album, currentSiteCode, albums.selectedCount,
-                                albums.size(), ownerName};
+    const NamingContext context{m_run.naming,         album,         currentSiteCode,
+                                albums.selectedCount, albums.size(), ownerName};
     const WString folderName = AlbumFolderName(context);
     WString folder = job.AlbumFolder();
     if (!folderName.empty()) {
@@ -276,13 +287,13 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
         return;
     }
     const size_t n = job.size();
-    const NamingContext context{m_run.naming, *album, currentSiteCode, albums.selectedCount,
-                                albums.size(), ownerName};
+    const NamingContext context{m_run.naming,         *album,        currentSiteCode,
+                                albums.selectedCount, albums.size(), ownerName};
     // A whole path is honoured only inside the run's folder: a site's text must never place a
     // file elsewhere.
     WString description = originalName;
     if (IsAbsolutePictureName(description) && (m_runFolder.empty() || !description.starts_with(m_runFolder) ||
-                                                 description.find(u"/..") != WString::npos)) {
+                                               description.find(u"/..") != WString::npos)) {
         description.erase(0, description.find_first_not_of(u'/'));
     }
     PictureNameDraft draft = DraftPictureName(context, pictureUrl, description, n);
@@ -290,11 +301,12 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
         m_takenNames.clear();
         StartAlbumFolder(*album);
     }
-    const WString name =
-        FinishPictureName(std::move(draft), job.AlbumFolder().size(),
-                          [this](const WString& candidate) { return m_takenNames.contains(ToLowerText(candidate)); }, n);
+    const WString name = FinishPictureName(
+        std::move(draft), job.AlbumFolder().size(),
+        [this](const WString& candidate) { return m_takenNames.contains(ToLowerText(candidate)); }, n);
 
-    if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() && pictureUrl == markerAddress) {
+    if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() &&
+        pictureUrl == markerAddress) {
         // The marker is the first picture of the last complete download: the rest was saved then.
         // A stop pressed meanwhile must not be turned into a mere end of the album.
         std::uint8_t expected = kDownloadRunning;
@@ -303,7 +315,8 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     }
     job.AppendPicture(pictureUrl, name, headerText);
     m_takenNames.insert(ToLowerText(name));
-    m_view.SetStatusText(StatusLine::Progress, u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");
+    m_view.SetStatusText(StatusLine::Progress,
+                         u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");
     if (m_run.naming.HasOption(OPT_ORIGINAL_NAME_FILE)) {
         AppendOriginalName(*album, originalName, n == 0);
     }

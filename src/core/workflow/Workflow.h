@@ -43,8 +43,8 @@ inline constexpr std::uint8_t kViewStopRequested = 2;
 struct DownloadRunResult {
     std::uint32_t albumsDone = 0;
     std::uint32_t picturesCollected = 0;
-    std::uint32_t picturesFailed = 0;    // could not be fetched or saved
-    std::uint32_t picturesFiltered = 0;  // left out by the size limits, as asked
+    std::uint32_t picturesFailed = 0;      // could not be fetched or saved
+    std::uint32_t picturesFiltered = 0;    // left out by the size limits, as asked
     std::uint32_t picturesNotFetched = 0;  // still waiting when the stop came
     bool stopped = false;
     bool error = false;  // the run could not start (save folder, no album chosen) or broke off
@@ -184,6 +184,8 @@ private:
     DownloadRunResult m_lastResult;
 
     std::atomic<bool> m_abandoned{false};
+    // Ends the page requests in flight when a stop is pressed; cleared when a worker starts.
+    std::atomic<bool> m_cancelTransfers{false};
     std::atomic<int> m_workersRunning{0};
     std::thread m_listThread;
     std::thread m_downloadThread;

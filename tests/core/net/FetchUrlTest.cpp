@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "NetFixture.h"
 #include "core/net/URLSource2.h"
 #include "support/Compression.h"
@@ -387,6 +390,31 @@ TEST_F(FetchRequest, StallInTheBodyEndsWithinTheReadTimeout) {
     EXPECT_EQ(response.failure, FetchFailure::Timeout);
     EXPECT_EQ(response.bodySize, 4000u);
     EXPECT_LT(took, milliseconds(kShortTimeoutMs + 400) + kBoundSlack);
+    EXPECT_TRUE(ListFolder(folder.path()).empty());
+}
+
+TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
+    server().Route(
+        "/long",
+        Response{.body = std::string(10000, 'l'), .stallAfter = 2000, .stallFor = milliseconds(8000)});
+    ST_URLREQUEST request = PictureRequest("/long", "long.jpg");
+    request.readTimeoutMs = 20000;
+    request.attempts = 3;
+    std::atomic<bool> stop{false};
+    request.cancel = &stop;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(milliseconds(300));
+        stop = true;
+    });
+    CURLSource response;
+    bool ok = true;
+    const auto took = Elapsed([&] { ok = FetchUrl(request, response, 0); });
+    stopper.join();
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(response.failure, FetchFailure::Cancelled);
+    EXPECT_EQ(server().requestsFor("/long").size(), 1u);
+    EXPECT_TRUE(clock.pauses().empty());
+    EXPECT_LT(took, milliseconds(300 + 1000) + kBoundSlack);
     EXPECT_TRUE(ListFolder(folder.path()).empty());
 }
 

@@ -10,7 +10,9 @@ struct AlbumIdRow {
     const char16_t* id;
 };
 
-void PrintTo(const AlbumIdRow& row, std::ostream* os) { *os << ToUtf8(row.address); }
+void PrintTo(const AlbumIdRow& row, std::ostream* os) {
+    *os << ToUtf8(row.address);
+}
 
 class DuitangAlbumId : public ::testing::TestWithParam<AlbumIdRow> {};
 

@@ -12,14 +12,16 @@ namespace {
 // Names a run of pictures as AddPicture does, with a taken-name set per album.
 class NamingRun {
 public:
-    NamingRun(SiteNamingRecord naming, ST_PERLISTRECORD album) : m_naming(naming), m_album(std::move(album)) {}
+    NamingRun(SiteNamingRecord naming, ST_PERLISTRECORD album)
+        : m_naming(naming), m_album(std::move(album)) {}
 
     WString Add(WStringView url, WStringView originalName, size_t folderLength = 30) {
         const NamingContext context{m_naming, m_album, 18, 3, 10, u"owner"};
         PictureNameDraft draft = DraftPictureName(context, url, originalName, m_names.size());
         WString name = FinishPictureName(
             std::move(draft), folderLength,
-            [this](const WString& candidate) { return m_taken.contains(ToLowerText(candidate)); }, m_names.size());
+            [this](const WString& candidate) { return m_taken.contains(ToLowerText(candidate)); },
+            m_names.size());
         m_names.push_back(name);
         m_taken.insert(ToLowerText(name));
         return name;

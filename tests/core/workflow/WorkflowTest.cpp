@@ -49,7 +49,8 @@ protected:
     Workflow& workflow() { return *m_workflow; }
 
     void EditSite(const std::function<void(SiteNamingRecord&, SiteDownloadParams&)>& edit) {
-        workflow().EditSettings([&](PersistentSettings& s) { edit(s.namingRecords[18], s.downloadParams[18]); });
+        workflow().EditSettings(
+            [&](PersistentSettings& s) { edit(s.namingRecords[18], s.downloadParams[18]); });
     }
 
     // Lists the address; a single board or album downloads right away.
@@ -64,7 +65,9 @@ protected:
     }
 
     std::string saveFolder() const { return m_save.path(); }
-    std::vector<std::string> Files(const std::string& folder) const { return test::ListFolder(m_save.path() + folder); }
+    std::vector<std::string> Files(const std::string& folder) const {
+        return test::ListFolder(m_save.path() + folder);
+    }
 
     std::vector<test::RecordedRequest> RequestsTo(const std::string& host) const {
         std::vector<test::RecordedRequest> matching;
@@ -119,7 +122,8 @@ TEST_F(WorkflowTest, HuabanBoardListsOneAlbumAndDownloadsItAtOnce) {
     EXPECT_TRUE(std::count(files.begin(), files.end(), "同名(1).jpg"));
     EXPECT_TRUE(std::count(files.begin(), files.end(), "图5000.jpg"));
     EXPECT_EQ(RequestsTo(test::kFakeHuabanPictureHost).size(), 45u);
-    EXPECT_EQ(ReadAlbumMarker(FromUtf8(saveFolder() + "alice/猫咪 & 狗/")), u"http://img.hb.aicdn.com/key5000");
+    EXPECT_EQ(ReadAlbumMarker(FromUtf8(saveFolder() + "alice/猫咪 & 狗/")),
+              u"http://img.hb.aicdn.com/key5000");
     EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载完毕");
 }
 
@@ -171,7 +175,8 @@ TEST_F(WorkflowTest, HuabanPageFailuresEndTheAlbumAfterThreeTries) {
 TEST_F(WorkflowTest, DuitangUserAlbumsOverSeveralPagesAndOnlyTheChosenDownloaded) {
     FakeDuitangUser user;
     for (int i = 0; i < 30; ++i) {
-        user.albums.push_back({std::to_string(500 + i), "专辑" + std::to_string(i), test::MakeDuitangPictures(std::to_string(500 + i), 3)});
+        user.albums.push_back({std::to_string(500 + i), "专辑" + std::to_string(i),
+                               test::MakeDuitangPictures(std::to_string(500 + i), 3)});
     }
     user.albums[25].pictures = test::MakeDuitangPictures("525", 30);
     test::ServeDuitangUser(SharedTestServer(), user);
@@ -206,7 +211,6 @@ TEST_F(WorkflowTest, DuitangUserAlbumsOverSeveralPagesAndOnlyTheChosenDownloaded
     EXPECT_EQ(workflow().albums.selectedCount, 2);
 }
 
-
 // One Duitang album of `count` pictures served under album id 600.
 FakeDuitangUser OneAlbumUser(int count) {
     FakeDuitangUser user;
@@ -226,7 +230,8 @@ TEST_F(WorkflowTest, DuitangAlbumAddressListsAndDownloadsThatAlbum) {
 }
 
 TEST_F(WorkflowTest, SkipDownloadedCollectsOnlyWhatIsNew) {
-    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_SKIP_DOWNLOADED; });
+    EditSite(
+        [](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_SKIP_DOWNLOADED; });
     FakeDuitangUser user = OneAlbumUser(4);
     test::ServeDuitangUser(SharedTestServer(), user);
     List("http://www.duitang.com/album/600/");
@@ -251,7 +256,8 @@ TEST_F(WorkflowTest, SkipDownloadedCollectsOnlyWhatIsNew) {
 }
 
 TEST_F(WorkflowTest, ListOnlyWritesTheGbkListAndFetchesNothing) {
-    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_THUNDER_LIST_ONLY; });
+    EditSite(
+        [](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_THUNDER_LIST_ONLY; });
     test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(3));
     List("http://www.duitang.com/album/600/");
     EXPECT_TRUE(RequestsTo(test::kFakeDuitangPictureHost).empty());
@@ -278,7 +284,9 @@ TEST_F(WorkflowTest, OriginalNameFileIsUtf16WithByteOrderMark) {
 }
 
 TEST_F(WorkflowTest, FormatAndOrderPasses) {
-    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_FIX_FORMAT | OPT_FIX_ORDER; });
+    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) {
+        naming.optionFlags |= OPT_FIX_FORMAT | OPT_FIX_ORDER;
+    });
     FakeDuitangUser user = OneAlbumUser(3);
     user.albums[0].pictures[1].kind = test::PictureKind::Png;
     user.albums[0].pictures[2].kind = test::PictureKind::Gif;
@@ -286,7 +294,8 @@ TEST_F(WorkflowTest, FormatAndOrderPasses) {
     const std::time_t before = std::time(nullptr);
     List("http://www.duitang.com/album/600/");
     const std::string folder = saveFolder() + "堆糖_7788/合集/";
-    EXPECT_EQ(Files("堆糖_7788/合集/"), (std::vector<std::string>{"pic.kvx", "说明1.jpg", "说明2.png", "说明3.gif"}));
+    EXPECT_EQ(Files("堆糖_7788/合集/"),
+              (std::vector<std::string>{"pic.kvx", "说明1.jpg", "说明2.png", "说明3.gif"}));
     struct stat first {};
     struct stat third {};
     ASSERT_EQ(stat((folder + "说明1.jpg").c_str(), &first), 0);
@@ -344,6 +353,33 @@ TEST_F(WorkflowTest, StopDuringCollectionAsksOnceWhetherToDownloadWhatWasCollect
     EXPECT_EQ(view.questions().size(), 1u);
     EXPECT_EQ(Files("堆糖_7788/一/").size(), 24u);  // what was collected; no marker after a stop
     EXPECT_FALSE(std::filesystem::exists(saveFolder() + "堆糖_7788/二/"));
+}
+
+TEST_F(WorkflowTest, StoppedBoardFetchDoesNotStartItsDownload) {
+    FakeHuabanBoard board;
+    board.pins = test::MakePins(900, 3);
+    test::ServeHuabanBoard(SharedTestServer(), board);
+    SharedTestServer().SetLatency(std::chrono::milliseconds(300));
+    view.address = u"http://huaban.com/boards/1001/";
+    ASSERT_TRUE(workflow().OnListButton());
+    EXPECT_TRUE(workflow().OnListButton());  // the second press asks the fetch to stop
+    workflow().WaitForWorkers();
+    SharedTestServer().SetLatency(std::chrono::milliseconds(0));
+    EXPECT_EQ(view.downloadsStarted(), 0);
+    EXPECT_TRUE(RequestsTo(test::kFakeHuabanPictureHost).empty());
+    EXPECT_EQ(workflow().listState, kListIdle);
+}
+
+TEST_F(WorkflowTest, SiteTextNeverPlacesAPictureOutsideTheAlbumFolder) {
+    FakeDuitangUser user = OneAlbumUser(3);
+    user.albums[0].pictures[0].message = saveFolder() + "../escaped";
+    user.albums[0].pictures[1].message = "/tmp/../../etc/evil";
+    user.albums[0].pictures[2].message = "../../up";
+    test::ServeDuitangUser(SharedTestServer(), user);
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(Files("堆糖_7788/合集/").size(), 4u);
+    EXPECT_EQ(Files(""), (std::vector<std::string>{"堆糖_7788"}));
+    EXPECT_FALSE(ReadFile(saveFolder() + "../escaped.jpg").exists);
 }
 
 TEST_F(WorkflowTest, AddressProblemsAreToldAndListNothing) {
