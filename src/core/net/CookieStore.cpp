@@ -254,6 +254,9 @@ const std::string& CookieStore::filePath() const {
 void CookieStore::AttachTo(void* curlEasy) {
     if (m_impl->share != nullptr) {
         curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, m_impl->share);
+        // Sharing the jar is not enough: libcurl reads and sends cookies only with its cookie
+        // engine switched on, which an empty file name does without reading anything.
+        curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, "");
     }
 }
 
