@@ -45,7 +45,8 @@ LoginMenu::LoginMenu(QWidget* mainWindow, QString settingsFolder, CookieStore& c
       m_albumKindPosition(std::move(albumKindPosition)) {}
 
 LoginMenu::~LoginMenu() {
-    // Its browser page must go before the profile does.
+    // Their browser pages must go before the profile does.
+    delete m_modalWindow;
     delete m_modelessWindow;
 }
 
@@ -107,7 +108,9 @@ void LoginMenu::openLoginWindow(const QString& startAddress) {
     }
     // Owned by the main window all the same, so that it opens centred over it and stays above it.
     QPointer<CDlgWebOpen> window = new CDlgWebOpen(profile().profile(), startAddress, m_mainWindow);
+    m_modalWindow = window;
     window->exec();
+    // This object may be gone by now, when the main window closed meanwhile.
     delete window;
 }
 

@@ -90,6 +90,7 @@ private:
     bool m_loginWindowModeless = true;
     std::map<int, QAction*> m_actions;
     QPointer<CDlgWebOpen> m_modelessWindow;
+    QPointer<CDlgWebOpen> m_modalWindow;
     std::unique_ptr<LoginProfile> m_profile;
 };
 

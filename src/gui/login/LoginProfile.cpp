@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QNetworkCookie>
+#include <QRegularExpression>
 #include <QTimeZone>
 #include <QUrl>
 #include <QWebEngineCookieStore>
@@ -67,13 +68,24 @@ BrowserCookie ToBrowserCookie(const Cookie& jarCookie) {
 }  // namespace
 
 LoginProfile::LoginProfile(const QString& settingsFolder, CookieStore& cookies, QObject* parent)
-    : QObject(parent),
-      m_cookies(cookies),
-      m_profile(new QWebEngineProfile(QString::fromLatin1(kProfileName))) {
-    const QString folder = settingsFolder + QString::fromLatin1(kProfileFolder);
-    m_profile->setPersistentStoragePath(folder + QStringLiteral("storage"));
-    m_profile->setCachePath(folder + QStringLiteral("cache"));
+    : QObject(parent), m_cookies(cookies) {
+    if (settingsFolder.isEmpty()) {
+        // Without a settings folder the browser's data stays in memory rather than in the working
+        // directory.
+        m_profile = new QWebEngineProfile();
+    } else {
+        m_profile = new QWebEngineProfile(QString::fromLatin1(kProfileName));
+        const QString folder = settingsFolder + QString::fromLatin1(kProfileFolder);
+        m_profile->setPersistentStoragePath(folder + QStringLiteral("storage"));
+        m_profile->setCachePath(folder + QStringLiteral("cache"));
+    }
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    // Some login pages turn away browsers they do not know; without its toolkit's token the
+    // browser reads as the Chrome it is built on.
+    QString userAgent = m_profile->httpUserAgent();
+    userAgent.remove(QRegularExpression(QStringLiteral(" QtWebEngine/\\S+")));
+    m_profile->setHttpUserAgent(userAgent);
+    m_profile->setHttpAcceptLanguage(QStringLiteral("zh-CN,zh;q=0.9"));
 
     QWebEngineCookieStore* browserCookies = m_profile->cookieStore();
     connect(browserCookies, &QWebEngineCookieStore::cookieAdded, this, &LoginProfile::copyAdded);

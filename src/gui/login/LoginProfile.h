@@ -26,7 +26,7 @@ namespace albumora::gui {
 class LoginProfile : public QObject {
     Q_OBJECT
 public:
-    // `settingsFolder` ends in '/'.
+    // `settingsFolder` ends in '/'; empty keeps the browser's data in memory.
     LoginProfile(const QString& settingsFolder, CookieStore& cookies, QObject* parent = nullptr);
     ~LoginProfile() override;
     LoginProfile(const LoginProfile&) = delete;
@@ -44,7 +44,7 @@ private:
     void copyRemoved(const QNetworkCookie& cookie);
 
     CookieStore& m_cookies;
-    QWebEngineProfile* m_profile;
+    QWebEngineProfile* m_profile = nullptr;
 };
 
 }  // namespace albumora::gui
