@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QSignalSpy>
@@ -34,6 +37,15 @@ bool WaitUntil(QSignalSpy& spy, Predicate done, std::chrono::milliseconds timeou
         spy.wait(static_cast<int>(left.count()));
     }
     return true;
+}
+
+// Whether the jar holds a cookie of that name (and value, when given).
+inline bool HasCookie(const CookieStore& store, std::string_view name,
+                      std::optional<std::string_view> value = {}) {
+    const auto jar = store.List();
+    return std::any_of(jar.begin(), jar.end(), [&](const Cookie& cookie) {
+        return cookie.name == name && (!value || cookie.value == *value);
+    });
 }
 
 // A fresh folder that lasts until the process ends: the browser writes its profile data on threads
