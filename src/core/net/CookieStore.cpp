@@ -13,6 +13,7 @@
 
 #include "core/net/CurlHandles.h"
 #include "core/net/UrlCanonical.h"
+#include "core/text/AsciiCase.h"
 
 namespace albumora {
 
@@ -24,19 +25,6 @@ std::int64_t NowSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string_view WithoutLeadingDot(std::string_view domain) {
@@ -183,7 +171,7 @@ bool CookieStore::Set(const Cookie& cookie) {
 bool CookieStore::Remove(std::string_view name, std::string_view domain, std::string_view path) {
     const std::string_view wantedPath = path.empty() ? std::string_view("/") : path;
     const int removed = m_impl->RemoveWhere([&](const Cookie& cookie) {
-        return cookie.name == name && SameText(cookie.domain, domain) && cookie.path == wantedPath;
+        return cookie.name == name && EqualsNoCase(cookie.domain, domain) && cookie.path == wantedPath;
     });
     if (removed > 0) {
         Save();
@@ -201,8 +189,9 @@ int CookieStore::ResetHost(WStringView url) {
     if (!canonical) {
         return 0;
     }
-    const int removed = m_impl->RemoveWhere(
-        [&](const Cookie& cookie) { return SameText(WithoutLeadingDot(cookie.domain), canonical->host); });
+    const int removed = m_impl->RemoveWhere([&](const Cookie& cookie) {
+        return EqualsNoCase(WithoutLeadingDot(cookie.domain), canonical->host);
+    });
     if (removed > 0) {
         Save();
     }
@@ -254,10 +243,16 @@ const std::string& CookieStore::filePath() const {
 void CookieStore::AttachTo(void* curlEasy) {
     if (m_impl->share != nullptr) {
         curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, m_impl->share);
+        // Sharing the jar is not enough: libcurl reads and sends cookies only with its cookie
+        // engine switched on, which an empty file name does without reading anything.
+        curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, "");
     }
 }
 
 void CookieStore::DetachFrom(void* curlEasy) {
+    // Drops the file list that switching the engine on left behind, which the handle would
+    // otherwise keep, and grow, across requests.
+    curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, static_cast<char*>(nullptr));
     curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, static_cast<CURLSH*>(nullptr));
 }
 

@@ -8,9 +8,11 @@
 #include "core/net/CookieStore.h"
 #include "core/net/CurlHandles.h"
 #include "core/net/CutMarkers.h"
+#include "core/net/HttpHeaderText.h"
 #include "core/net/PartialFile.h"
 #include "core/net/URLSource2.h"
 #include "core/net/UrlCanonical.h"
+#include "core/text/AsciiCase.h"
 
 namespace albumora {
 
@@ -23,93 +25,6 @@ constexpr long kReadBufferBytes = 102400;
 constexpr long kMaxRedirects = 20;
 // The longest single sleep of the transfer loop; libcurl's own timers wake it sooner.
 constexpr int kLongestPollMs = 1000;
-
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
-
-bool IsHeaderBlockEnd(std::string_view line) {
-    return line == "\r\n" || line == "\n";
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(text[i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int StatusOf(std::string_view statusLine) {
-    const size_t space = statusLine.find(' ');
-    if (space == std::string_view::npos) {
-        return 0;
-    }
-    int status = 0;
-    for (size_t i = space + 1; i < statusLine.size() && i < space + 4; ++i) {
-        if (statusLine[i] < '0' || statusLine[i] > '9') {
-            return 0;
-        }
-        status = status * 10 + (statusLine[i] - '0');
-    }
-    return status;
-}
-
-// The number after the first "Content-Length:" (exact spelling), blanks skipped, up to the first
-// non-digit; nothing when the header is absent.
-std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
-    static constexpr std::string_view kName = "Content-Length:";
-    size_t at = block.find(kName);
-    if (at == std::string_view::npos) {
-        return std::nullopt;
-    }
-    at += kName.size();
-    while (at < block.size() && (block[at] == ' ' || block[at] == '\t')) {
-        ++at;
-    }
-    std::uint64_t value = 0;
-    for (; at < block.size() && block[at] >= '0' && block[at] <= '9'; ++at) {
-        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(block[at] - '0'),
-                                        UINT64_MAX / 20);
-    }
-    return value;
-}
-
-// The caller's header lines as libcurl wants them. A line "Name:" with nothing after it would make
-// libcurl drop the header; "Name;" is its spelling for sending it empty.
-Slist HeaderList(const ST_URLREQUEST& request) {
-    Slist list;
-    const std::string text = ToUtf8(request.extraHeaders);
-    bool hasExpect = false;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end;
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.empty()) {
-            continue;
-        }
-        if (line.back() == ':' && line.find(':') == line.size() - 1) {
-            line.back() = ';';
-        }
-        hasExpect = hasExpect || StartsWithNoCase(line, "Expect:") || StartsWithNoCase(line, "Expect;");
-        list.reset(curl_slist_append(list.release(), line.c_str()));
-    }
-    // A body goes out at once, without waiting for a "100 Continue" that some servers never send.
-    if (!request.body.empty() && !hasExpect) {
-        list.reset(curl_slist_append(list.release(), "Expect:"));
-    }
-    return list;
-}
 
 FetchFailure FailureOfCurlCode(CURLcode code) {
     switch (code) {
@@ -156,6 +71,9 @@ private:
         return CURL_PREREQFUNC_OK;
     }
 
+    void ResetHolder();
+    void Transfer(const CurlThreadHandles& handles, const std::string& url);
+    bool Conclude();
     bool Configure(CURL* easy, const std::string& url, curl_slist* headers);
     bool HeaderLine(std::string_view line);
     bool FinalHeaders();
@@ -363,7 +281,7 @@ bool Exchange::DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result) {
     return false;
 }
 
-bool Exchange::Run() {
+void Exchange::ResetHolder() {
     m_response.body.clear();
     m_response.cutStart = m_request.cutStart;
     m_response.cutEnd = m_request.cutEnd;
@@ -372,23 +290,15 @@ bool Exchange::Run() {
     m_response.bodySize = 0;
     m_response.failure = FetchFailure::None;
     m_response.failureDetail.clear();
+}
 
-    const auto url = CanonicalizeUrl(m_request.url);
-    if (!url) {
-        Fail(FetchFailure::BadAddress, "not an http or https address: " + ToUtf8(m_request.url));
-        return false;
-    }
-    const CurlThreadHandles& handles = ThreadCurlHandles();
-    if (handles.easy == nullptr) {
-        Fail(FetchFailure::Connection, "libcurl could not be set up");
-        return false;
-    }
+void Exchange::Transfer(const CurlThreadHandles& handles, const std::string& url) {
     CURL* easy = handles.easy;
     curl_easy_reset(easy);
     const Slist headers = HeaderList(m_request);
-    if (!Configure(easy, url->text, headers.get())) {
-        Fail(FetchFailure::BadAddress, "libcurl refused the request for " + url->text);
-        return false;
+    if (!Configure(easy, url, headers.get())) {
+        Fail(FetchFailure::BadAddress, "libcurl refused the request for " + url);
+        return;
     }
     if (m_request.cookieStore != nullptr) {
         m_request.cookieStore->AttachTo(easy);
@@ -408,10 +318,13 @@ bool Exchange::Run() {
             m_request.cookieStore->NoteResponseCookies();
         }
     }
+    // Stopping at the end marker is the one abort that is a success.
     if (finished && result != CURLE_OK && !(m_cutEndReached && result == CURLE_WRITE_ERROR)) {
         Fail(FailureOfCurlCode(result), m_errorText[0] != '\0' ? m_errorText : curl_easy_strerror(result));
     }
+}
 
+bool Exchange::Conclude() {
     m_response.bodySize = KeptBodySize();
     if (m_response.failure == FetchFailure::None) {
         const std::uint64_t size = KeptBodySize();
@@ -419,8 +332,6 @@ bool Exchange::Run() {
             (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
             Fail(FetchFailure::SizeLimit,
                  "a body of " + std::to_string(size) + " bytes is outside the limits");
-        } else if (m_saving && !(m_file.isOpen() || m_file.Open())) {
-            Fail(FetchFailure::File, "cannot create a file beside " + ToUtf8(m_request.savePath));
         } else if (m_saving && !m_file.Commit()) {
             Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
         }
@@ -430,6 +341,22 @@ bool Exchange::Run() {
         return false;
     }
     return true;
+}
+
+bool Exchange::Run() {
+    ResetHolder();
+    const auto url = CanonicalizeUrl(m_request.url);
+    if (!url) {
+        Fail(FetchFailure::BadAddress, "not an http or https address: " + ToUtf8(m_request.url));
+        return false;
+    }
+    const CurlThreadHandles& handles = ThreadCurlHandles();
+    if (handles.easy == nullptr) {
+        Fail(FetchFailure::Connection, "libcurl could not be set up");
+        return false;
+    }
+    Transfer(handles, url->text);
+    return Conclude();
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/AsciiCase.h"
+
 namespace albumora {
 
 namespace {
@@ -14,16 +16,6 @@ bool IsAsciiAlpha(char c) {
 
 bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
-    return lower;
 }
 
 bool IsControlOrSpace(unsigned char c) {
@@ -62,11 +54,11 @@ std::string Encode(std::string_view text, Predicate mustEncode) {
 }
 
 bool IsSingleDot(std::string_view segment) {
-    return segment == "." || LowerAscii(segment) == "%2e";
+    return segment == "." || AsciiLowered(segment) == "%2e";
 }
 
 bool IsDoubleDot(std::string_view segment) {
-    const std::string lower = LowerAscii(segment);
+    const std::string lower = AsciiLowered(segment);
     return lower == ".." || lower == ".%2e" || lower == "%2e." || lower == "%2e%2e";
 }
 
@@ -135,7 +127,7 @@ bool SplitHostPort(std::string_view hostPort, std::string& host, std::string& po
         if (literal.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos) {
             return false;
         }
-        host = LowerAscii(literal);
+        host = AsciiLowered(literal);
         rest = hostPort.substr(close + 1);
         if (!rest.empty() && rest[0] != ':') {
             return false;
@@ -148,7 +140,7 @@ bool SplitHostPort(std::string_view hostPort, std::string& host, std::string& po
             })) {
             return false;
         }
-        host = LowerAscii(name);
+        host = AsciiLowered(name);
         rest = colon == std::string_view::npos ? std::string_view() : hostPort.substr(colon);
     }
     portText = rest.empty() ? std::string() : std::string(rest.substr(1));
@@ -172,7 +164,7 @@ std::optional<CanonicalUrl> CanonicalizeUrl(WStringView url) {
         return std::nullopt;
     }
     CanonicalUrl result;
-    result.scheme = LowerAscii(std::string_view(text).substr(0, schemeEnd));
+    result.scheme = AsciiLowered(std::string_view(text).substr(0, schemeEnd));
     if (result.scheme != "http" && result.scheme != "https") {
         return std::nullopt;
     }

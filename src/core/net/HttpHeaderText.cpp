@@ -1,0 +1,90 @@
+#include "core/net/HttpHeaderText.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/text/AsciiCase.h"
+
+namespace albumora {
+
+bool IsHeaderBlockEnd(std::string_view line) {
+    return line == "\r\n" || line == "\n";
+}
+
+int StatusOf(std::string_view statusLine) {
+    const size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos) {
+        return 0;
+    }
+    int status = 0;
+    for (size_t i = space + 1; i < statusLine.size() && i < space + 4; ++i) {
+        if (statusLine[i] < '0' || statusLine[i] > '9') {
+            return 0;
+        }
+        status = status * 10 + (statusLine[i] - '0');
+    }
+    return status;
+}
+
+std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
+    static constexpr std::string_view kName = "Content-Length:";
+    size_t at = block.find(kName);
+    if (at == std::string_view::npos) {
+        return std::nullopt;
+    }
+    at += kName.size();
+    while (at < block.size() && (block[at] == ' ' || block[at] == '\t')) {
+        ++at;
+    }
+    std::uint64_t value = 0;
+    // Saturates far above any real length, so digits without end cannot overflow.
+    for (; at < block.size() && block[at] >= '0' && block[at] <= '9'; ++at) {
+        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(block[at] - '0'),
+                                        UINT64_MAX / 20);
+    }
+    return value;
+}
+
+namespace {
+
+void Append(Slist& list, const char* line) {
+    // On failure libcurl returns null and leaves the list as it was, still ours to free.
+    if (curl_slist* grown = curl_slist_append(list.get(), line)) {
+        list.release();
+        list.reset(grown);
+    }
+}
+
+}  // namespace
+
+// The caller's header lines as libcurl wants them. A line "Name:" with nothing after it would make
+// libcurl drop the header; "Name;" is its spelling for sending it empty.
+Slist HeaderList(const ST_URLREQUEST& request) {
+    Slist list;
+    const std::string text = ToUtf8(request.extraHeaders);
+    bool hasExpect = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (line.back() == ':' && line.find(':') == line.size() - 1) {
+            line.back() = ';';
+        }
+        hasExpect = hasExpect || StartsWithNoCase(line, "Expect:") || StartsWithNoCase(line, "Expect;");
+        Append(list, line.c_str());
+    }
+    // A body goes out at once, without waiting for a "100 Continue" that some servers never send.
+    if (!request.body.empty() && !hasExpect) {
+        Append(list, "Expect:");
+    }
+    return list;
+}
+
+}  // namespace albumora

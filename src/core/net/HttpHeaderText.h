@@ -1,0 +1,32 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/net/URLSource2.h"
+
+namespace albumora {
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+// The empty line that ends a header block.
+bool IsHeaderBlockEnd(std::string_view line);
+
+// The status code of a status line ("HTTP/1.1 404 Not Found"); 0 when there is none.
+int StatusOf(std::string_view statusLine);
+
+// The number after the first "Content-Length:" (exact spelling), blanks skipped, up to the first
+// non-digit; nothing when the header is absent.
+std::optional<std::uint64_t> ContentLengthOf(std::string_view block);
+
+// The caller's extra header lines as libcurl takes them.
+Slist HeaderList(const ST_URLREQUEST& request);
+
+}  // namespace albumora
