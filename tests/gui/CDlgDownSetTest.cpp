@@ -89,15 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ConfirmCase{"HugeNumberIsZero", {"3", "99999999999999999999", "0", "0"}, false, {}}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(DlgDownSet, ShowsTheRecordAsSignedNumbers) {
-    SiteDownloadParams params{0, 65535, 3, 30};
-    CDlgDownSet dialog(params);
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("threadCount")->text(), "3");
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("timeoutSec")->text(), "30");
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("minSizeK")->text(), "0");
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("maxSizeK")->text(), "65535");
-}
-
 TEST_F(DlgDownSetTest, CancelAfterARefusalSavesNothing) {
     Type({"0", "5", "1", "1"});
     Confirm();
@@ -105,15 +96,6 @@ TEST_F(DlgDownSetTest, CancelAfterARefusalSavesNothing) {
     dialog.reject();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(Fields(params), Fields(kBefore));
-}
-
-TEST_F(DlgDownSetTest, TheRefusedValuesStayTypedForCorrection) {
-    Type({"20", "30", "7", "8"});
-    Confirm();
-    Edit("threadCount")->setText("12");
-    Confirm();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(Fields(params), Fields({7, 8, 12, 30}));
 }
 
 }  // namespace

@@ -244,9 +244,6 @@ TEST(DlgFindFilter, FilterThenEmptyFilterRestoresAllAlbums) {
     TableFindTarget target(kAlbums);
     const auto runFilter = [&](const QString& keyword) {
         CDlgFind filter(target, CDlgFind::Mode::Filter);
-        EXPECT_FALSE(filter.findChild<QPushButton*>("previousButton")->isVisibleTo(&filter));
-        EXPECT_FALSE(filter.findChild<QCheckBox*>("matchCase")->isVisibleTo(&filter));
-        EXPECT_EQ(filter.findChild<QPushButton*>("nextButton")->text(), "筛选");
         filter.findChild<QLineEdit*>("keyword")->setText(keyword);
         filter.findChild<QPushButton*>("nextButton")->click();
         EXPECT_EQ(filter.result(), QDialog::Accepted);

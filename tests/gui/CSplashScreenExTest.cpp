@@ -81,7 +81,7 @@ protected:
     static QImage Square() { return Picture({".##.", "####", "####", ".##."}).scaled(40, 40); }
 };
 
-TEST_F(SplashWindow, ShowsCentredWithoutTakingTheFocusAndHidesWhenTold) {
+TEST_F(SplashWindow, ShowsCentredWithoutTakingTheFocusAndHidesWhenToldOrTimedOut) {
     CSplashScreenEx splash(nullptr, "text", 0, CSplashScreenEx::CentreOnScreen);
     splash.SetBitmap(Square(), kKey);
     QSignalSpy hidden(&splash, &CSplashScreenEx::Hidden);
@@ -96,6 +96,12 @@ TEST_F(SplashWindow, ShowsCentredWithoutTakingTheFocusAndHidesWhenTold) {
     splash.Hide();
     EXPECT_FALSE(splash.isVisible());
     EXPECT_EQ(hidden.count(), 1);
+
+    CSplashScreenEx timed(nullptr, "", 50, 0);
+    QSignalSpy timedOut(&timed, &CSplashScreenEx::Hidden);
+    timed.Show();
+    EXPECT_TRUE(timedOut.wait(5000));
+    EXPECT_FALSE(timed.isVisible());
 }
 
 TEST_F(SplashWindow, FadesInAndOut) {
@@ -108,15 +114,6 @@ TEST_F(SplashWindow, FadesInAndOut) {
 
     splash.Hide();
     EXPECT_TRUE(splash.isVisible());  // still fading
-    EXPECT_TRUE(hidden.wait(5000));
-    EXPECT_FALSE(splash.isVisible());
-}
-
-TEST_F(SplashWindow, TimeOutHides) {
-    CSplashScreenEx splash(nullptr, "", 50, 0);
-    splash.SetBitmap(Square(), kKey);
-    QSignalSpy hidden(&splash, &CSplashScreenEx::Hidden);
-    splash.Show();
     EXPECT_TRUE(hidden.wait(5000));
     EXPECT_FALSE(splash.isVisible());
 }

@@ -20,21 +20,6 @@ QAction* ItemOf(QMenu& menu, std::uint16_t bit) {
     return nullptr;
 }
 
-TEST(SettingsMenu, ListsTheDialogsThenEveryOption) {
-    QMenu menu;
-    FillSettingsMenu(menu);
-    QList<int> commands;
-    for (QAction* action : menu.actions()) {
-        if (!action->isSeparator()) {
-            commands << SettingsMenuCommand(action);
-        }
-    }
-    EXPECT_EQ(commands, (QList<int>{kCmdDownloadParams, kCmdNamingSettings, 32802, 32804, 32799, 32800, 32774,
-                                    32812, 32808, 32814, 32776}));
-    EXPECT_EQ(menu.actions().front()->text(), "下载参数设置");
-    EXPECT_EQ(ItemOf(menu, OPT_SKIP_DOWNLOADED)->text(), "不下载以前下载过的图片");
-}
-
 TEST(SettingsMenu, CheckMarksFollowTheCurrentSitesBits) {
     QMenu menu;
     FillSettingsMenu(menu);
