@@ -1,14 +1,13 @@
 #include "gui/dialogs/DialogParts.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include "gui/dialogs/AboutBox.h"
 
 namespace albumora::gui {
 
 void ShowMessageBox(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, QString::fromUtf8(kProductTitle), text);
+    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
 }
 
 QPushButton* NewConfirmButton() {

@@ -12,7 +12,7 @@ namespace albumora::gui {
 // test waits on a modal box.
 using MessageFunction = std::function<void(QWidget* parent, const QString& text)>;
 
-// A modal message box over `parent` with the product title.
+// A modal message box over `parent` with the application's title.
 void ShowMessageBox(QWidget* parent, const QString& text);
 
 // The settings dialogs' "确 定" button: the default button, named "okButton".
