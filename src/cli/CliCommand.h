@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace albumora {
+class CookieStore;
+}
+
 namespace albumora::cli {
 
 // The process exit codes of albumora-cli, one enum for every command.
@@ -15,7 +19,8 @@ enum class ExitCode : int {
 };
 
 struct CliContext {
-    std::string settingsFolder;  // resolved, ends in '/'
+    std::string settingsFolder;      // resolved, ends in '/'
+    CookieStore* cookies = nullptr;  // the process's cookie jar, kept in the settings folder
 };
 
 class CliCommand {

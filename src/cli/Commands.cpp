@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 #include "cli/commands/AlbumCommands.h"
 #include "cli/commands/SettingsCommand.h"
+#include "cli/commands/FetchCommand.h"
 
 namespace albumora::cli {
 
@@ -9,6 +10,7 @@ std::vector<std::unique_ptr<CliCommand>> MakeCommands() {
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<DownloadCommand>());
     commands.push_back(std::make_unique<SettingsCommand>());
+    commands.push_back(std::make_unique<FetchCommand>());
     return commands;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "core/net/CookieStore.h"
 #include "core/settings/SettingsFolder.h"
 
 using albumora::cli::ExitCode;
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "albumora-cli: cannot create the settings folder\n");
             return static_cast<int>(ExitCode::Failed);
         }
+        albumora::CookieStore cookies(context.settingsFolder + "cookies.txt");
+        context.cookies = &cookies;
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
         return static_cast<int>(command->Run(context, rest));
     }

@@ -9,9 +9,9 @@ namespace albumora {
 
 // One cookie as the sites set it and as the login browser hands it over.
 struct Cookie {
-    std::string name;
-    std::string value;
-    std::string domain;  // a leading '.' makes it match every subdomain too
+    std::string name{};
+    std::string value{};
+    std::string domain{};  // a leading '.' makes it match every subdomain too
     std::string path = "/";
     std::int64_t expires = 0;  // seconds since 1970-01-01 UTC; 0 for a session cookie
     bool secure = false;

@@ -254,10 +254,16 @@ const std::string& CookieStore::filePath() const {
 void CookieStore::AttachTo(void* curlEasy) {
     if (m_impl->share != nullptr) {
         curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, m_impl->share);
+        // Sharing the jar is not enough: libcurl reads and sends cookies only with its cookie
+        // engine switched on, which an empty file name does without reading anything.
+        curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, "");
     }
 }
 
 void CookieStore::DetachFrom(void* curlEasy) {
+    // Drops the file list that switching the engine on left behind, which the handle would
+    // otherwise keep, and grow, across requests.
+    curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_COOKIEFILE, static_cast<char*>(nullptr));
     curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, static_cast<CURLSH*>(nullptr));
 }
 

@@ -1,0 +1,180 @@
+#include "core/net/CookieStore.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "NetFixture.h"
+#include "support/ScopedEnv.h"
+
+namespace albumora::test {
+namespace {
+
+// Cookies must outlive the test run when they say so.
+constexpr const char* kLastingCookie = "session=abc123; Max-Age=86400; Path=/";
+
+class CookieJar : public NetTest {
+protected:
+    bool Fetch(CookieStore& store, std::string_view path) {
+        ST_URLREQUEST request = Request(path);
+        request.cookieStore = &store;
+        CURLSource response;
+        return FetchUrl(request, response, 0);
+    }
+    std::string CookieSentTo(std::string_view path) {
+        const auto seen = server().requestsFor(path);
+        return seen.empty() ? "(no request)" : seen.back().Header("Cookie");
+    }
+};
+
+TEST_F(CookieJar, ResponseCookieIsSentByTheNextRequest) {
+    server().Route("/login", Response{.body = "ok", .setCookies = {kLastingCookie, "plain=1"}});
+    server().Route("/next", Response{.body = "ok"});
+    CookieStore store;
+    ASSERT_TRUE(Fetch(store, "/login"));
+    ASSERT_TRUE(Fetch(store, "/next"));
+    const std::string sent = CookieSentTo("/next");
+    EXPECT_NE(sent.find("session=abc123"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("plain=1"), std::string::npos) << sent;
+}
+
+TEST_F(CookieJar, CookieSetOnOneThreadIsSentFromAnother) {
+    server().Route("/login", Response{.body = "ok", .setCookies = {kLastingCookie}});
+    server().Route("/elsewhere", Response{.body = "ok"});
+    CookieStore store;
+    ASSERT_TRUE(Fetch(store, "/login"));
+    bool fetched = false;
+    ST_URLREQUEST request = Request("/elsewhere");
+    request.cookieStore = &store;
+    std::thread other([&] {
+        CURLSource response;
+        fetched = FetchUrl(request, response, 0);
+    });
+    other.join();
+    EXPECT_TRUE(fetched);
+    EXPECT_EQ(CookieSentTo("/elsewhere"), "session=abc123");
+}
+
+TEST_F(CookieJar, NextProcessLoadsTheCookieFile) {
+    server().Route("/login", Response{.body = "ok", .setCookies = {kLastingCookie, "visit=1"}});
+    server().Route("/later", Response{.body = "ok"});
+    const std::string file = folder.file("cookies.txt");
+    {
+        CookieStore first(file);
+        ASSERT_TRUE(Fetch(first, "/login"));
+    }
+    CookieStore second(file);
+    ASSERT_TRUE(Fetch(second, "/later"));
+    const std::string sent = CookieSentTo("/later");
+    EXPECT_NE(sent.find("session=abc123"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("visit=1"), std::string::npos) << "session cookies are kept too: " << sent;
+}
+
+TEST_F(CookieJar, CookieDeletedByTheServerIsGoneFromTheFile) {
+    server().Route("/login", Response{.body = "ok", .setCookies = {kLastingCookie}});
+    server().Route("/logout", Response{.body = "ok", .setCookies = {"session=; Max-Age=0; Path=/"}});
+    const std::string file = folder.file("cookies.txt");
+    CookieStore store(file);
+    ASSERT_TRUE(Fetch(store, "/login"));
+    ASSERT_EQ(store.List().size(), 1u);
+    ASSERT_TRUE(Fetch(store, "/logout"));
+    EXPECT_TRUE(store.List().empty());
+    EXPECT_EQ(ReadFile(file).bytes.find("abc123"), std::string::npos);
+}
+
+TEST_F(CookieJar, ProxiedSiteKeepsItsCookiesToItself) {
+    server().Route("huaban.com", "/login", Response{.body = "ok", .setCookies = {kLastingCookie}});
+    server().Route("huaban.com", "/boards/1/", Response{.body = "ok"});
+    server().Route("www.duitang.com", "/album/", Response{.body = "ok"});
+    ScopedEnv proxy("http_proxy", server().proxyUrl());
+    CookieStore store;
+    for (const char16_t* url :
+         {u"http://huaban.com/login", u"http://huaban.com/boards/1/", u"http://www.duitang.com/album/"}) {
+        ST_URLREQUEST request(url, {}, kShortTimeoutMs);
+        request.cookieStore = &store;
+        CURLSource response;
+        ASSERT_TRUE(FetchUrl(request, response, 0)) << ToUtf8(url);
+    }
+    EXPECT_EQ(CookieSentTo("/boards/1/"), "session=abc123");
+    EXPECT_EQ(CookieSentTo("/album/"), "");
+}
+
+TEST_F(CookieJar, ResetHostForgetsOnlyThatHost) {
+    CookieStore store;
+    ASSERT_TRUE(store.Set(Cookie{.name = "a", .value = "1", .domain = "huaban.com"}));
+    ASSERT_TRUE(store.Set(Cookie{.name = "b", .value = "2", .domain = ".huaban.com"}));
+    ASSERT_TRUE(store.Set(Cookie{.name = "c", .value = "3", .domain = "www.duitang.com"}));
+    EXPECT_EQ(store.ResetHost(u"http://huaban.com/boards/77/"), 2);
+    const auto left = store.List();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].name, "c");
+}
+
+// ---- the API for the login browser ---------------------------------------------------------
+
+TEST(CookieStoreApi, SetListRemoveAndPersist) {
+    TempFolder folder;
+    const std::string file = folder.file("cookies.txt");
+    const Cookie login{.name = "token",
+                       .value = "v a=l;ue",
+                       .domain = ".huaban.com",
+                       .path = "/",
+                       .expires = 4102444800,  // 2100-01-01
+                       .secure = true,
+                       .httpOnly = true};
+    const Cookie hostOnly{.name = "pref", .value = "", .domain = "www.duitang.com", .path = "/album"};
+    {
+        CookieStore store(file);
+        ASSERT_TRUE(store.Set(login));
+        ASSERT_TRUE(store.Set(hostOnly));
+        ASSERT_TRUE(store.Set(Cookie{.name = "old", .value = "x", .domain = "huaban.com", .expires = 1}));
+        EXPECT_EQ(store.List().size(), 2u) << "an expired cookie is not listed";
+        Cookie replaced = hostOnly;
+        replaced.value = "second";
+        ASSERT_TRUE(store.Set(replaced));
+        ASSERT_TRUE(store.Set(hostOnly));
+    }
+    CookieStore reloaded(file);
+    auto cookies = reloaded.List();
+    ASSERT_EQ(cookies.size(), 2u);
+    std::sort(cookies.begin(), cookies.end(),
+              [](const Cookie& a, const Cookie& b) { return a.name > b.name; });
+    EXPECT_EQ(cookies[0], login);
+    EXPECT_EQ(cookies[1], hostOnly);
+
+    EXPECT_FALSE(reloaded.Remove("token", "huaban.com", "/")) << "the domain must match as stored";
+    EXPECT_TRUE(reloaded.Remove("token", ".huaban.com", "/"));
+    EXPECT_EQ(CookieStore(file).List(), std::vector<Cookie>{hostOnly});
+}
+
+TEST(CookieStoreApi, RejectsCookiesAFileLineCannotCarry) {
+    CookieStore store;
+    EXPECT_FALSE(store.Set(Cookie{.name = "", .value = "x", .domain = "huaban.com"}));
+    EXPECT_FALSE(store.Set(Cookie{.name = "a", .value = "x\ty", .domain = "huaban.com"}));
+    EXPECT_FALSE(store.Set(Cookie{.name = "a", .value = "x\ny", .domain = "huaban.com"}));
+    EXPECT_FALSE(store.Set(Cookie{.name = "a", .value = "x", .domain = ""}));
+    EXPECT_TRUE(store.List().empty());
+}
+
+TEST(CookieStoreApi, MalformedFileLinesAreSkipped) {
+    TempFolder folder;
+    const std::string file = folder.file("cookies.txt");
+    WriteFile(file,
+              "# Netscape HTTP Cookie File\n"
+              "huaban.com\tFALSE\t/\tFALSE\t0\tgood\t1\r\n"
+              "broken line without tabs\n"
+              "huaban.com\tFALSE\t/\tFALSE\tsoon\tbad\t2\n"
+              "#HttpOnly_.duitang.com\tTRUE\t/\tTRUE\t0\tempty\n");
+    CookieStore store(file);
+    auto cookies = store.List();
+    std::sort(cookies.begin(), cookies.end(),
+              [](const Cookie& a, const Cookie& b) { return a.name < b.name; });
+    ASSERT_EQ(cookies.size(), 2u);
+    EXPECT_EQ(
+        cookies[0],
+        (Cookie{.name = "empty", .value = "", .domain = ".duitang.com", .secure = true, .httpOnly = true}));
+    EXPECT_EQ(cookies[1], (Cookie{.name = "good", .value = "1", .domain = "huaban.com"}));
+}
+
+}  // namespace
+}  // namespace albumora::test

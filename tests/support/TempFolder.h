@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace albumora::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return m_path; }  // ends in '/'
+    std::string file(std::string_view name) const { return m_path + std::string(name); }
+
+private:
+    std::string m_path;
+};
+
+// The whole content of a file, or nothing-at-all marked by `exists` false.
+struct FileContent {
+    bool exists = false;
+    std::string bytes;
+};
+FileContent ReadFile(const std::string& path);
+void WriteFile(const std::string& path, std::string_view bytes);
+
+// The names in a folder, sorted.
+std::vector<std::string> ListFolder(const std::string& path);
+
+}  // namespace albumora::test

@@ -1,0 +1,373 @@
+#include "support/TestWebServer.h"
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+#include "support/Compression.h"
+
+namespace albumora::test {
+
+namespace {
+
+constexpr std::size_t kServerThreads = 48;
+constexpr std::size_t kWritePiece = 64 * 1024;
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+std::string WithoutPort(std::string_view hostPort) {
+    if (!hostPort.empty() && hostPort[0] == '[') {
+        return std::string(hostPort.substr(0, hostPort.find(']') + 1));
+    }
+    return std::string(hostPort.substr(0, hostPort.find(':')));
+}
+
+// How the body goes out, without the body itself.
+struct Delivery {
+    std::size_t stallAfter;
+    std::chrono::milliseconds stallFor;
+    std::size_t resetAfter;
+};
+
+RecordedRequest Record(const httplib::Request& request) {
+    RecordedRequest recorded;
+    recorded.method = request.method;
+    recorded.target = request.target;
+    recorded.body = request.body;
+    for (const auto& [name, value] : request.headers) {
+        // The library adds the socket's addresses as pseudo headers.
+        if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" && name != "LOCAL_PORT") {
+            recorded.headers.emplace_back(name, value);
+        }
+    }
+    std::string_view target = request.target;
+    const size_t question = target.find('?');
+    if (question != std::string_view::npos) {
+        recorded.query = std::string(target.substr(question + 1));
+        target = target.substr(0, question);
+    }
+    if (target.starts_with("http://") || target.starts_with("https://")) {
+        recorded.viaProxy = true;
+        const size_t hostStart = target.find("://") + 3;
+        const size_t pathStart = std::min(target.find('/', hostStart), target.size());
+        recorded.host = WithoutPort(target.substr(hostStart, pathStart - hostStart));
+        target = target.substr(pathStart);
+    } else {
+        recorded.host = WithoutPort(request.get_header_value("Host"));
+    }
+    recorded.path = target.empty() ? "/" : std::string(target);
+    return recorded;
+}
+
+std::string EncodedBody(const Response& response) {
+    std::string body;
+    switch (response.encoding) {
+        case BodyEncoding::None:
+            return response.body;
+        case BodyEncoding::Gzip:
+            body = GzipCompress(response.body);
+            break;
+        case BodyEncoding::Zlib:
+            body = ZlibCompress(response.body);
+            break;
+    }
+    if (response.truncateEncoded) {
+        body.resize(body.size() / 2);
+    }
+    return body;
+}
+
+// The sockets of this process that the server accepted on `port`; `peerPort` picks one of them.
+template <typename Action>
+void ForServerSockets(int port, int peerPort, Action action) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        int fd = -1;
+        try {
+            fd = std::stoi(entry.path().filename().string());
+        } catch (const std::exception&) {
+            continue;
+        }
+        sockaddr_in local{};
+        sockaddr_in peer{};
+        socklen_t localLength = sizeof local;
+        socklen_t peerLength = sizeof peer;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
+            local.sin_family != AF_INET || ntohs(local.sin_port) != port ||
+            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0) {
+            continue;
+        }
+        if (peerPort < 0 || ntohs(peer.sin_port) == peerPort) {
+            action(fd);
+        }
+    }
+}
+
+}  // namespace
+
+std::string RecordedRequest::Header(std::string_view name) const {
+    for (const auto& [key, value] : headers) {
+        if (SameNoCase(key, name)) {
+            return value;
+        }
+    }
+    return {};
+}
+
+bool RecordedRequest::HasHeader(std::string_view name) const {
+    return std::any_of(headers.begin(), headers.end(),
+                       [&](const auto& header) { return SameNoCase(header.first, name); });
+}
+
+TestWebServer::TestWebServer() : m_server(std::make_unique<httplib::Server>()) {
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    m_server->set_keep_alive_max_count(1000);
+    const auto handle = [this](const httplib::Request& request, httplib::Response& out) {
+        const RecordedRequest recorded = Record(request);
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(recorded);
+        }
+        const Response response = Dispatch(recorded);
+        std::chrono::milliseconds latency;
+        {
+            std::lock_guard lock(m_mutex);
+            latency = m_latency;
+        }
+        if (!Pause(latency + response.headerDelay)) {
+            out.status = 503;
+            return;
+        }
+        out.status = response.status;
+        for (const auto& [name, value] : response.headers) {
+            out.set_header(name, value);
+        }
+        for (const auto& cookie : response.setCookies) {
+            out.set_header("Set-Cookie", cookie);
+        }
+        if (response.encoding == BodyEncoding::Gzip) {
+            out.set_header("Content-Encoding", "gzip");
+        } else if (response.encoding == BodyEncoding::Zlib) {
+            out.set_header("Content-Encoding", "deflate");
+        }
+        const std::string contentType = response.charset.empty()
+                                            ? response.contentType
+                                            : response.contentType + "; charset=" + response.charset;
+        auto body = std::make_shared<const std::string>(EncodedBody(response));
+        const int remotePort = request.remote_port;
+        const Delivery delivery{response.stallAfter, response.stallFor, response.resetAfter};
+        // The body always goes through a provider: the library compresses plain bodies on its own
+        // when the client accepts gzip, which would hide what the test scripted.
+        auto provide = [this, body, delivery, remotePort](size_t offset, httplib::DataSink& sink) {
+            bool stalled = false;
+            for (size_t at = offset; at < body->size();) {
+                if (at == delivery.resetAfter) {
+                    ResetConnection(remotePort);
+                    return false;
+                }
+                if (at == delivery.stallAfter && !stalled) {
+                    stalled = true;
+                    if (!Pause(delivery.stallFor)) {
+                        return false;
+                    }
+                }
+                size_t end = std::min(body->size(), at + kWritePiece);
+                for (const size_t mark : {delivery.stallAfter, delivery.resetAfter}) {
+                    if (mark > at && mark < end) {
+                        end = mark;
+                    }
+                }
+                if (!sink.write(body->data() + at, end - at)) {
+                    return false;
+                }
+                at = end;
+            }
+            if (delivery.resetAfter != Response::kNever) {
+                ResetConnection(remotePort);
+                return false;
+            }
+            return true;
+        };
+        if (response.noContentLength) {
+            out.set_content_provider(contentType.c_str(), [provide](size_t offset, httplib::DataSink& sink) {
+                const bool ok = provide(offset, sink);
+                if (ok) {
+                    sink.done();
+                }
+                return ok;
+            });
+        } else if (body->empty() && response.resetAfter == Response::kNever) {
+            out.set_content(std::string(), contentType);
+        } else {
+            out.set_content_provider(
+                body->size(), contentType,
+                [provide](size_t offset, size_t, httplib::DataSink& sink) { return provide(offset, sink); });
+        }
+    };
+    m_server->Get(".*", handle);
+    m_server->Post(".*", handle);
+    m_server->Put(".*", handle);
+    m_server->Delete(".*", handle);
+    m_server->Options(".*", handle);
+    m_server->Patch(".*", handle);
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    if (m_port <= 0) {
+        throw std::runtime_error("the test web server cannot listen on 127.0.0.1");
+    }
+    m_listener = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop before the accept loop runs would be lost and the listener never end. The library
+    // offers no signal for "running" but the flag, so it is polled; this takes microseconds.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!m_server->is_running() && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+TestWebServer::~TestWebServer() {
+    Stop();
+}
+
+void TestWebServer::Stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_stopped.notify_all();
+    if (m_listener.joinable()) {
+        m_server->stop();
+        // Kept-alive connections would hold the worker threads for seconds; closing them lets the
+        // workers go at once.
+        ForServerSockets(m_port, -1, [](int fd) { ::shutdown(fd, SHUT_RDWR); });
+        m_listener.join();
+    }
+}
+
+bool TestWebServer::Pause(std::chrono::milliseconds duration) {
+    std::unique_lock lock(m_mutex);
+    return !m_stopped.wait_for(lock, duration, [this] { return m_stopping; });
+}
+
+void TestWebServer::ResetConnection(int remotePort) const {
+    ForServerSockets(m_port, remotePort, [](int fd) {
+        // With a zero linger time, closing sends RST instead of FIN. The descriptor is swapped
+        // for a fresh socket rather than closed, so the library's own close later hits that one.
+        const linger abortive{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+        const int placeholder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (placeholder >= 0) {
+            ::dup2(placeholder, fd);
+            ::close(placeholder);
+        }
+    });
+}
+
+Response TestWebServer::Dispatch(const RecordedRequest& request) {
+    Handler handler;
+    {
+        std::lock_guard lock(m_mutex);
+        const std::string withQuery =
+            request.query.empty() ? request.path : request.path + "?" + request.query;
+        for (const auto& key :
+             {std::pair(request.host, withQuery), std::pair(std::string(), withQuery),
+              std::pair(request.host, request.path), std::pair(std::string(), request.path)}) {
+            const auto found = m_routes.find(key);
+            if (found != m_routes.end()) {
+                handler = found->second;
+                break;
+            }
+        }
+    }
+    if (!handler) {
+        return Response{.status = 404, .body = "no route for " + request.host + request.path};
+    }
+    return handler(request);
+}
+
+void TestWebServer::Route(std::string path, Response response) {
+    Route(std::string(), std::move(path), std::move(response));
+}
+
+void TestWebServer::Route(std::string host, std::string path, Response response) {
+    Route(std::move(host), std::move(path), [response](const RecordedRequest&) { return response; });
+}
+
+void TestWebServer::Route(std::string host, std::string path, Handler handler) {
+    std::lock_guard lock(m_mutex);
+    m_routes[{std::move(host), std::move(path)}] = std::move(handler);
+}
+
+void TestWebServer::RouteSequence(std::string host, std::string path, std::vector<Response> responses) {
+    struct Sequence {
+        std::mutex mutex;
+        std::vector<Response> responses;
+        size_t next = 0;
+    };
+    auto sequence = std::make_shared<Sequence>();
+    sequence->responses = std::move(responses);
+    Route(std::move(host), std::move(path), [sequence](const RecordedRequest&) {
+        std::lock_guard lock(sequence->mutex);
+        if (sequence->responses.empty()) {
+            return Response{.status = 404};
+        }
+        const size_t index = std::min(sequence->next++, sequence->responses.size() - 1);
+        return sequence->responses[index];
+    });
+}
+
+void TestWebServer::ClearRoutes() {
+    std::lock_guard lock(m_mutex);
+    m_routes.clear();
+}
+
+void TestWebServer::SetLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(m_mutex);
+    m_latency = latency;
+}
+
+std::string TestWebServer::url(std::string_view path) const {
+    return proxyUrl() + std::string(path);
+}
+
+std::string TestWebServer::proxyUrl() const {
+    return "http://127.0.0.1:" + std::to_string(m_port);
+}
+
+std::vector<RecordedRequest> TestWebServer::requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::vector<RecordedRequest> TestWebServer::requestsFor(std::string_view path) const {
+    std::vector<RecordedRequest> matching;
+    for (auto& request : requests()) {
+        if (request.path == path) {
+            matching.push_back(std::move(request));
+        }
+    }
+    return matching;
+}
+
+void TestWebServer::ClearRequests() {
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+}  // namespace albumora::test
+
+namespace albumora::test {
+
+TestWebServer& SharedTestServer() {
+    static TestWebServer server;
+    return server;
+}
+
+}  // namespace albumora::test
