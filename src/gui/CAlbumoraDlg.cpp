@@ -27,7 +27,8 @@ namespace {
 // A clipboard text longer than this is no address.
 constexpr qsizetype kMaxClipboardAddress = 199;
 
-const QString kNotice = QStringLiteral("提示：粘贴相册地址后点击“获取相册”，在列表中选中相册，再点击“下载”。");
+const QString kNotice =
+    QStringLiteral("提示：粘贴相册地址后点击“获取相册”，在列表中选中相册，再点击“下载”。");
 
 QLabel* MakeLink(const QString& text, const QString& objectName, QWidget* parent) {
     auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text), parent);
@@ -47,7 +48,8 @@ QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget*
 
 }  // namespace
 
-CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock, QWidget* parent)
+CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock,
+                           QWidget* parent)
     : QDialog(parent), m_workflow(*this, std::move(settingsFolder), cookieStore, clock), m_gate(this) {
     setWindowTitle(QStringLiteral("Albumora"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -146,7 +148,8 @@ void CAlbumoraDlg::BuildControls() {
     m_noticeLine->setObjectName(QStringLiteral("noticeLine"));
     m_vendorLink = MakeLink(QStringLiteral("使用说明"), QStringLiteral("vendorLink"), this);
     m_vendorLink->setEnabled(false);
-    noticeRow->addWidget(m_noticeLine, 1);
+    noticeRow->addWidget(m_noticeLine);
+    noticeRow->addStretch(1);
     noticeRow->addWidget(m_vendorLink);
     root->addLayout(noticeRow);
 
@@ -228,8 +231,8 @@ void CAlbumoraDlg::OnSiteSelectorChanged() {
     if (m_siteSelector->currentIndex() == kSiteCodeQQ) {
         const QSignalBlocker quiet(m_albumKindSelector);
         m_albumKindSelector->clear();
-        m_albumKindSelector->addItems({QStringLiteral("QQ空间相册"), QStringLiteral("QQ群相册"),
-                                       QStringLiteral("腾讯微博相册")});
+        m_albumKindSelector->addItems(
+            {QStringLiteral("QQ空间相册"), QStringLiteral("QQ群相册"), QStringLiteral("腾讯微博相册")});
         m_albumKindSelector->setCurrentIndex(0);
         m_albumKindSelector->show();
     } else {
@@ -240,7 +243,8 @@ void CAlbumoraDlg::OnSiteSelectorChanged() {
 }
 
 void CAlbumoraDlg::RecognizeSite() {
-    const auto recognised = RecognizeSiteCode(ToWString(m_addressBox->currentText()), m_siteSelector->currentIndex());
+    const auto recognised =
+        RecognizeSiteCode(ToWString(m_addressBox->currentText()), m_siteSelector->currentIndex());
     if (!recognised) {
         return;
     }

@@ -32,10 +32,6 @@ QString WithTrailingSlash(QString folder) {
     return folder;
 }
 
-void OpenInFileBrowser(const QString& folder) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
 }  // namespace
 
 void CAlbumoraDlg::OnListButton() {
@@ -58,7 +54,8 @@ void CAlbumoraDlg::OnDownloadButton() {
 }
 
 void CAlbumoraDlg::OnChooseSaveFolder() {
-    QFileDialog dialog(this, QStringLiteral("请选择文件保存目录："), m_saveFolderBox->currentText().trimmed());
+    QFileDialog dialog(this, QStringLiteral("请选择文件保存目录："),
+                       m_saveFolderBox->currentText().trimmed());
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -75,12 +72,12 @@ void CAlbumoraDlg::SetSaveFolder(const QString& folder) {
 
 void CAlbumoraDlg::OnOpenFolder() {
     if (m_workflow.counters.downloadActive) {
-        OpenInFileBrowser(ToQString(m_workflow.job.AlbumFolder()));
+        OpenFolder(ToUtf8(m_workflow.job.AlbumFolder()));
         return;
     }
     const QString folder = m_saveFolderBox->currentText().trimmed();
     if (!folder.isEmpty()) {
-        OpenInFileBrowser(folder);
+        OpenFolder(folder.toStdString());
     }
 }
 
@@ -112,8 +109,9 @@ void CAlbumoraDlg::OnSelectAll(bool checked) {
 
 void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
     if (m_workflow.viewState != kViewIdle) {
-        const auto answer = QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
-                                                  QMessageBox::Yes | QMessageBox::No);
+        const auto answer =
+            QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
+                                  QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
             std::uint8_t rebuilding = kViewRebuilding;
             m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
@@ -164,8 +162,9 @@ void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
 }
 
 void CAlbumoraDlg::OnExport() {
-    QMessageBox::information(this, windowTitle(),
-                             QStringLiteral("此导出为导出表格内容，如需下载图片，请点击右上角的 下载 按钮。"));
+    QMessageBox::information(
+        this, windowTitle(),
+        QStringLiteral("此导出为导出表格内容，如需下载图片，请点击右上角的 下载 按钮。"));
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("导出后，自行调整列宽(*.csv)"));
@@ -199,7 +198,8 @@ void CAlbumoraDlg::AddGridEntry(int position) {
     QImage cover;
     // The window's own thread never waits for the network: its rebuilds show the covers they have.
     if (m_pictureView && !OnUiThread()) {
-        if (const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position)); album && album->thumbIndex < 0) {
+        if (const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
+            album && album->thumbIndex < 0) {
             cover = FetchCoverThumbnail(m_workflow, position, kThumbnailSize);
         }
     }

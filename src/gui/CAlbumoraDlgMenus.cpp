@@ -69,7 +69,8 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
 
     // The login browser is not part of this window yet: its items are shown but cannot be used.
     QMenu* login = bar->addMenu(QStringLiteral("登录"));
-    QAction* modeless = AddCommand(login, QStringLiteral("登录方式1（如果登录失败，可勾选该项后再登录）"), 32796);
+    QAction* modeless =
+        AddCommand(login, QStringLiteral("登录方式1（如果登录失败，可勾选该项后再登录）"), 32796);
     modeless->setCheckable(true);
     modeless->setChecked(m_loginWindowModeless);
     modeless->setEnabled(false);
@@ -86,19 +87,22 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
     }
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助"));
-    connect(AddCommand(help, QStringLiteral("使用说明"), 32806), &QAction::triggered, this, &CAlbumoraDlg::OpenUserGuide);
+    connect(AddCommand(help, QStringLiteral("使用说明"), 32806), &QAction::triggered, this,
+            &CAlbumoraDlg::OpenUserGuide);
     // No feedback page, consultation page or file tool comes with the program.
     AddCommand(help, QStringLiteral("问题反馈"), 32772)->setEnabled(false);
     AddCommand(help, QStringLiteral("软件咨询"), 32773)->setEnabled(false);
     AddCommand(help, QStringLiteral("文件处理"), 32807)->setEnabled(false);
     help->addSeparator();
-    connect(AddCommand(help, QStringLiteral("版本信息"), 32775), &QAction::triggered, this, &CAlbumoraDlg::ShowAbout);
+    connect(AddCommand(help, QStringLiteral("版本信息"), 32775), &QAction::triggered, this,
+            &CAlbumoraDlg::ShowAbout);
     return bar;
 }
 
 void CAlbumoraDlg::UpdateSettingsMenu() {
     const int site = m_workflow.currentSiteCode;
-    const std::uint16_t flags = m_workflow.SettingsCopy().namingRecords[static_cast<size_t>(SettingsSlot(site))].optionFlags;
+    const std::uint16_t flags =
+        m_workflow.SettingsCopy().namingRecords[static_cast<size_t>(SettingsSlot(site))].optionFlags;
     for (QAction* action : m_settingsMenu->actions()) {
         if (const OptionInfo* option = FindOptionByMenuCommand(action->data().toInt())) {
             action->setChecked((flags & option->bit) != 0);
@@ -110,7 +114,8 @@ void CAlbumoraDlg::UpdateSettingsMenu() {
 void CAlbumoraDlg::OnOptionToggled(int menuCommand) {
     const OptionInfo* option = FindOptionByMenuCommand(menuCommand);
     const size_t slot = static_cast<size_t>(SettingsSlot(m_workflow.currentSiteCode));
-    m_workflow.EditSettings([&](PersistentSettings& settings) { ToggleOption(settings.namingRecords[slot], option->bit); });
+    m_workflow.EditSettings(
+        [&](PersistentSettings& settings) { ToggleOption(settings.namingRecords[slot], option->bit); });
     UpdateSettingsMenu();
 }
 

@@ -18,7 +18,9 @@
 namespace albumora::gui {
 
 void CAlbumoraDlg::SetStatusText(StatusLine line, const WString& text) {
-    Post([this, line, text = ToQString(text)] { (line == StatusLine::Main ? m_statusLine1 : m_statusLine2)->setText(text); });
+    Post([this, line, text = ToQString(text)] {
+        (line == StatusLine::Main ? m_statusLine1 : m_statusLine2)->setText(text);
+    });
 }
 
 void CAlbumoraDlg::SetGroupTitle(const WString& text) {
@@ -42,9 +44,9 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 m_siteSelector->setEnabled(true);
                 m_downloadButton->setEnabled(!albumListEmpty);
                 m_listButton->setText(QStringLiteral("获取相册"));
-                for (QWidget* control : std::initializer_list<QWidget*>{
-                         m_addressBox, m_pictureViewBox, m_ratingSortLink, m_ratingLink2, m_restoreOrderLink,
-                         m_exportLink}) {
+                for (QWidget* control :
+                     std::initializer_list<QWidget*>{m_addressBox, m_pictureViewBox, m_ratingSortLink,
+                                                     m_ratingLink2, m_restoreOrderLink, m_exportLink}) {
                     control->setEnabled(true);
                 }
                 // Find and filter work on rows, which the thumbnail view has not.
@@ -82,17 +84,16 @@ void CAlbumoraDlg::ShowMessage(const WString& text) {
 
 bool CAlbumoraDlg::AskYesNo(const WString& text) {
     if (OnUiThread()) {
-        return QMessageBox::question(this, windowTitle(), ToQString(text), QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(this, windowTitle(), ToQString(text),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }
     return m_gate.Call<bool>(
         [this, text = ToQString(text)](std::function<void(bool)> reply) {
-            auto* box = new QMessageBox(QMessageBox::Question, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                                        this);
+            auto* box = new QMessageBox(QMessageBox::Question, windowTitle(), text,
+                                        QMessageBox::Yes | QMessageBox::No, this);
             box->setAttribute(Qt::WA_DeleteOnClose);
-            connect(box, &QMessageBox::finished, box, [box, reply] {
-                reply(box->standardButton(box->clickedButton()) == QMessageBox::Yes);
-            });
+            connect(box, &QMessageBox::finished, box,
+                    [box, reply] { reply(box->standardButton(box->clickedButton()) == QMessageBox::Yes); });
             box->open();
         },
         false);
@@ -108,7 +109,9 @@ void CAlbumoraDlg::SelectAllAlbums() {
 
 std::vector<int> CAlbumoraDlg::ChosenAlbums() {
     return m_gate.Call<std::vector<int>>(
-        [this](std::function<void(std::vector<int>)> reply) { reply(m_grid->ChosenAlbums(m_workflow.albums.size())); },
+        [this](std::function<void(std::vector<int>)> reply) {
+            reply(m_grid->ChosenAlbums(m_workflow.albums.size()));
+        },
         {});
 }
 
@@ -142,7 +145,9 @@ void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {
 }
 
 void CAlbumoraDlg::OpenFolder(const std::string& folder) {
-    Post([folder = QString::fromStdString(folder)] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+    Post([folder = QString::fromStdString(folder)] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    });
 }
 
 }  // namespace albumora::gui

@@ -24,10 +24,11 @@ CComboBox2::CComboBox2(QWidget* parent)
     m_filteredList->popup()->setCursor(Qt::ArrowCursor);
 
     connect(lineEdit(), &QLineEdit::textEdited, this, &CComboBox2::FilterWhileTyping);
-    connect(m_filteredList, qOverload<const QString&>(&QCompleter::activated), this, [this](const QString& text) {
-        setEditText(text);
-        emit entryPicked(text);
-    });
+    connect(m_filteredList, qOverload<const QString&>(&QCompleter::activated), this,
+            [this](const QString& text) {
+                setEditText(text);
+                emit entryPicked(text);
+            });
     connect(this, &QComboBox::textActivated, this, &CComboBox2::entryPicked);
 }
 
@@ -65,7 +66,8 @@ void CComboBox2::FilterWhileTyping(const QString& typed) {
         emit editChanged(typed);
         return;
     }
-    const int caret = lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
+    const int caret =
+        lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
     QStringList entries;
     for (const WString& entry : m_history.FilterHistory(ToWString(typed))) {
         entries.push_back(ToQString(entry));

@@ -45,8 +45,11 @@ private:
 
 template <typename T>
 T UiCallGate::Call(std::function<void(std::function<void(T)>)> ask, T fallback) {
+    // Only this copy is used once the call is made, so that a caller released by Close() never
+    // touches a gate that is being destroyed.
+    const std::shared_ptr<Shared> shared = m_shared;
     auto answer = std::make_shared<std::optional<T>>();
-    std::function<void(T)> reply = [shared = m_shared, answer](T value) {
+    std::function<void(T)> reply = [shared, answer](T value) {
         std::lock_guard lock(shared->mutex);
         if (!answer->has_value()) {
             *answer = std::move(value);
@@ -55,19 +58,19 @@ T UiCallGate::Call(std::function<void(std::function<void(T)>)> ask, T fallback) 
     };
     if (QThread::currentThread() == m_context->thread()) {
         ask(reply);
-        std::lock_guard lock(m_shared->mutex);
+        std::lock_guard lock(shared->mutex);
         return answer->has_value() ? **answer : fallback;
     }
     {
-        std::lock_guard lock(m_shared->mutex);
-        if (m_shared->closed) {
+        std::lock_guard lock(shared->mutex);
+        if (shared->closed) {
             return fallback;
         }
     }
     QMetaObject::invokeMethod(
         m_context, [ask = std::move(ask), reply] { ask(reply); }, Qt::QueuedConnection);
-    std::unique_lock lock(m_shared->mutex);
-    m_shared->answered.wait(lock, [&] { return answer->has_value() || m_shared->closed; });
+    std::unique_lock lock(shared->mutex);
+    shared->answered.wait(lock, [&] { return answer->has_value() || shared->closed; });
     return answer->has_value() ? **answer : fallback;
 }
 

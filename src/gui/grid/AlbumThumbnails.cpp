@@ -22,7 +22,8 @@ QImage FetchCoverThumbnail(const Workflow& workflow, int position, QSize size) {
     }
     const WString path = folder + IntToText(position) + u".jpg";
     CURLSource response;
-    if (!FetchUrl(workflow.NewRequest(album->coverUrl, path), response, FETCH_CACHE_WRITE | FETCH_CACHE_READ)) {
+    if (!FetchUrl(workflow.NewRequest(album->coverUrl, path), response,
+                  FETCH_CACHE_WRITE | FETCH_CACHE_READ)) {
         return {};
     }
     const QImage cover(QString::fromStdString(ToUtf8(path)));

@@ -159,9 +159,10 @@ void CGridCtrl::SelectAllCells() {
     }
     // selectAll() would honour the single-selection mode; the grid selects every cell regardless.
     if (m_model->rowCount() > 0 && m_model->columnCount() > 0) {
-        selectionModel()->select(QItemSelection(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1,
-                                                                                   m_model->columnCount() - 1)),
-                                 QItemSelectionModel::ClearAndSelect);
+        selectionModel()->select(
+            QItemSelection(m_model->index(0, 0),
+                           m_model->index(m_model->rowCount() - 1, m_model->columnCount() - 1)),
+            QItemSelectionModel::ClearAndSelect);
     }
 }
 

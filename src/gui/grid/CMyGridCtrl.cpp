@@ -65,8 +65,9 @@ void CMyGridCtrl::AddAlbumRow(int position, const ST_PERLISTRECORD& album, WStri
     const int row = InsertRow();
     const AlbumRowTexts texts = MakeAlbumRowTexts(album, row - GetFixedRowCount() + 1);
     for (int column = 0; column < kListColumns; ++column) {
-        SetItemText(row, column, column < static_cast<int>(texts.size()) ? ToQString(texts[static_cast<size_t>(column)])
-                                                                         : QString());
+        SetItemText(row, column,
+                    column < static_cast<int>(texts.size()) ? ToQString(texts[static_cast<size_t>(column)])
+                                                            : QString());
     }
     SetItemData(row, 0, position);
 }
@@ -87,7 +88,9 @@ void CMyGridCtrl::PlaceThumbnail(int position, const ST_PERLISTRECORD& album) {
 
 std::vector<int> CMyGridCtrl::ChosenAlbums(std::size_t recordCount) const {
     std::vector<int> positions;
-    const auto isAlbum = [&](int value) { return value >= 0 && static_cast<std::size_t>(value) < recordCount; };
+    const auto isAlbum = [&](int value) {
+        return value >= 0 && static_cast<std::size_t>(value) < recordCount;
+    };
     if (!m_thumbnailView) {
         for (int row = GetNextSelectedRow(0); row != -1; row = GetNextSelectedRow(row)) {
             if (const int position = GetItemData(row, 0); isAlbum(position)) {

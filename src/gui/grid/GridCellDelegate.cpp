@@ -10,8 +10,8 @@ namespace {
 constexpr int kCaptionPadding = 2;
 
 QRect PictureRect(const QRect& cell, QSize picture) {
-    return QRect(cell.left() + (cell.width() - picture.width()) / 2, cell.top() + (cell.height() - picture.height()) / 2,
-                 picture.width(), picture.height());
+    return QRect(cell.left() + (cell.width() - picture.width()) / 2,
+                 cell.top() + (cell.height() - picture.height()) / 2, picture.width(), picture.height());
 }
 
 }  // namespace
@@ -21,7 +21,8 @@ void GridCellDelegate::initStyleOption(QStyleOptionViewItem* option, const QMode
     option->state &= ~QStyle::State_HasFocus;
 }
 
-void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     const bool selected = (opt.state & QStyle::State_Selected) != 0;
@@ -46,7 +47,8 @@ void GridCellDelegate::PaintThumbnail(QPainter* painter, const QStyleOptionViewI
     painter->drawPixmap(pictureRect.topLeft(), picture);
 
     const int bandHeight = option.fontMetrics.height() + 2 * kCaptionPadding;
-    const QRect band(pictureRect.left(), pictureRect.bottom() + 1 - bandHeight, pictureRect.width(), bandHeight);
+    const QRect band(pictureRect.left(), pictureRect.bottom() + 1 - bandHeight, pictureRect.width(),
+                     bandHeight);
     painter->fillRect(band, QColor(255, 255, 255, 200));
     const QRect textRect = band.adjusted(kCaptionPadding, 0, -kCaptionPadding, 0);
     painter->setFont(option.font);

@@ -48,7 +48,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
-    if (!index.isValid() || !IsCell(index.row(), index.column()) || !Cell(index.row(), index.column()).filled) {
+    if (!index.isValid() || !IsCell(index.row(), index.column()) ||
+        !Cell(index.row(), index.column()).filled) {
         return Qt::NoItemFlags;
     }
     // Read-only: the grid never edits in place.
