@@ -1,5 +1,5 @@
 # The two set-up commands of the README: `make run` and `make test`.
-.PHONY: run test deps build-release build-debug asan tsan clean
+.PHONY: run test deps build-release build-debug asan tsan screenshot clean
 
 deps:
 	@scripts/install-deps.sh
@@ -13,7 +13,7 @@ build-debug: deps
 	@cmake --build --preset debug
 
 run: build-release
-	./build/release/src/cli/albumora-cli help
+	./build/release/src/gui/albumora
 
 test: build-debug
 	ctest --preset debug
@@ -27,6 +27,9 @@ tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan
 	ctest --preset tsan
+
+screenshot: deps
+	scripts/screenshot.sh
 
 clean:
 	rm -rf build

@@ -1,9 +1,6 @@
-#include <QApplication>
-#include <QLabel>
+#include "gui/CAlbumoraApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel placeholder("Albumora");
-    placeholder.show();
-    return QApplication::exec();
+    albumora::gui::CAlbumoraApp app(argc, argv);
+    return app.Run();
 }

@@ -1,0 +1,200 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QSize>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/util/Clock.h"
+#include "core/workflow/Workflow.h"
+#include "core/workflow/WorkflowView.h"
+#include "gui/UiCallGate.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+namespace albumora {
+class CookieStore;
+}
+
+namespace albumora::gui {
+
+class CComboBox2;
+class CMyGridCtrl;
+
+// The main window: the address and save-folder boxes, the album grid, the buttons, links and status
+// lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
+// what a worker shows is queued onto the window's thread, and a worker that needs an answer waits for
+// it there.
+class CAlbumoraDlg final : public QDialog, public WorkflowView {
+    Q_OBJECT
+
+public:
+    static constexpr int kThumbsPerRow = 6;
+    static constexpr QSize kThumbnailSize{113, 120};
+
+    // `settingsFolder` ends in '/'; the cookie store and the clock must outlive the window.
+    CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock = SystemClock::Instance(),
+                 QWidget* parent = nullptr);
+    ~CAlbumoraDlg() override;
+
+    Workflow& workflow() { return m_workflow; }
+    CMyGridCtrl* grid() const { return m_grid; }
+    // Set once the start-up step has run; the list button does nothing before.
+    bool isReady() const { return m_workflow.ready; }
+    bool loginWindowModeless() const { return m_loginWindowModeless; }
+
+    // --- WorkflowView, called from any thread ---
+    void SetStatusText(StatusLine line, const WString& text) override;
+    void SetGroupTitle(const WString& text) override;
+    void ApplyControlState(ControlMoment moment, bool albumListEmpty) override;
+    void ShowMessage(const WString& text) override;
+    bool AskYesNo(const WString& text) override;
+    void AddGridEntry(int position) override;
+    void RefreshGrid() override;
+    void SelectAllAlbums() override;
+    std::vector<int> ChosenAlbums() override;
+    void StartDownload() override;
+    void HistoryAdded(HistoryKind kind, const WString& text) override;
+    WString AddressText() override;
+    WString SaveFolderText() override;
+    int AlbumKindSelection() override;
+    void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
+    void OpenFolder(const std::string& folder) override;
+
+public slots:
+    // The filter box's keyword: the grid is built again with the albums whose names contain it.
+    void ApplyFilter(const QString& keyword);
+    // Puts a folder into the save-folder box and remembers it.
+    void SetSaveFolder(const QString& folder);
+    void ShowAbout();
+
+signals:
+    // The start-up step has run: the window may be shown (after the splash window).
+    void startupFinished();
+    // The links and menu items whose dialogs live elsewhere.
+    void findRequested();
+    void filterRequested();
+    void findBoxHideRequested();
+    void downloadParamsRequested();
+    void fileNameSettingsRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // --- start-up (CAlbumoraDlg.cpp) ---
+    void BuildControls();
+    void LoadSettingsAndHistories();
+    void TakeClipboardAddress();
+    void RunStartupStep();
+
+    // --- site selection ---
+    void OnSiteSelectorChanged();
+    void RecognizeSite();
+
+    // --- buttons and links (CAlbumoraDlgHandlers.cpp) ---
+    void OnListButton();
+    void OnDownloadButton();
+    void OnChooseSaveFolder();
+    void OnOpenFolder();
+    void OnSelectAll(bool checked);
+    void OnPictureViewToggled(bool checked);
+    void OnRatingSort();
+    void OnRestoreOrder();
+    void OnExport();
+    void OpenUserGuide();
+
+    // --- grid ---
+    // Lays the grid out for the current view, which also unchecks "全选".
+    void SetUpGrid();
+    // Shows album `position` on the window's thread, with its cover when one was fetched; an entry
+    // meant for an earlier set-up of the grid is dropped.
+    void ShowGridEntry(int generation, int position, const QImage& cover);
+    // Builds the rows again from the album list on the window's thread (sorts and filter).
+    void RebuildGridNow();
+    void StopRebuild();
+    void StartRebuildThread();
+    void RebuildLoop();
+    void FinishRebuild();
+    void JoinRebuildThread();
+
+    // --- menus (CAlbumoraDlgMenus.cpp) ---
+    QMenuBar* BuildMenus();
+    void UpdateSettingsMenu();
+    void OnOptionToggled(int menuCommand);
+
+    // --- threads ---
+    bool OnUiThread() const;
+    // Runs `call` on the window's thread: at once when already there, else queued.
+    template <typename F>
+    void Post(F&& call);
+    // Stops and waits for every worker; answers pending questions with no.
+    void Shutdown();
+    // The texts the workers read, kept in step with the boxes.
+    void MirrorAddress();
+    void MirrorSaveFolder();
+    void MirrorAlbumKind();
+
+    Workflow m_workflow;
+    UiCallGate m_gate;
+    std::thread m_rebuildThread;
+    std::atomic<bool> m_pictureView{false};
+    // Counts the set-ups of the grid.
+    std::atomic<int> m_gridGeneration{0};
+    bool m_loginWindowModeless = true;
+
+    // Read by the workers without waiting for the window, whose thread may itself be waiting for a
+    // worker to end.
+    mutable std::mutex m_mirrorMutex;
+    WString m_addressMirror;
+    WString m_saveFolderMirror;
+    int m_albumKindMirror = -1;
+
+    // Controls.
+    QComboBox* m_siteSelector = nullptr;
+    QComboBox* m_albumKindSelector = nullptr;
+    CComboBox2* m_addressBox = nullptr;
+    QPushButton* m_listButton = nullptr;
+    QPushButton* m_downloadButton = nullptr;
+    CComboBox2* m_saveFolderBox = nullptr;
+    QPushButton* m_chooseFolderButton = nullptr;
+    QPushButton* m_openFolderButton = nullptr;
+    QGroupBox* m_albumGroup = nullptr;
+    CMyGridCtrl* m_grid = nullptr;
+    QCheckBox* m_selectAllBox = nullptr;
+    QCheckBox* m_pictureViewBox = nullptr;
+    QLabel* m_statusLine1 = nullptr;
+    QLabel* m_statusLine2 = nullptr;
+    QLabel* m_noticeLine = nullptr;
+    QLabel* m_ratingSortLink = nullptr;
+    QLabel* m_ratingLink2 = nullptr;
+    QLabel* m_restoreOrderLink = nullptr;
+    QLabel* m_vendorLink = nullptr;
+    QLabel* m_findLink = nullptr;
+    QLabel* m_filterLink = nullptr;
+    QLabel* m_exportLink = nullptr;
+    QMenu* m_settingsMenu = nullptr;
+};
+
+template <typename F>
+void CAlbumoraDlg::Post(F&& call) {
+    if (OnUiThread()) {
+        call();
+    } else {
+        QMetaObject::invokeMethod(this, std::forward<F>(call), Qt::QueuedConnection);
+    }
+}
+
+}  // namespace albumora::gui

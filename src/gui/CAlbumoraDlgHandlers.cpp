@@ -1,0 +1,275 @@
+// The buttons, links, check boxes and drops of the main window, and the grid's set-up and rebuilds.
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include "gui/CAlbumoraDlg.h"
+#include "gui/CComboBox2.h"
+#include "gui/QtText.h"
+#include "gui/grid/AlbumThumbnails.h"
+#include "gui/grid/CMyGridCtrl.h"
+
+namespace albumora::gui {
+
+namespace {
+
+const QString kRatingAscending = QStringLiteral("<a href=\"#\">好评↓</a>");
+const QString kRatingDescending = QStringLiteral("<a href=\"#\">好评↑</a>");
+
+QString WithTrailingSlash(QString folder) {
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    return folder;
+}
+
+}  // namespace
+
+void CAlbumoraDlg::OnListButton() {
+    if (!m_workflow.ready) {
+        return;
+    }
+    if (m_workflow.listState != kListIdle) {
+        // Only asks for the stop; the worker resets the button when it has ended.
+        m_workflow.OnListButton();
+        return;
+    }
+    StopRebuild();
+    SetUpGrid();
+    m_grid->ClearImages();
+    m_workflow.OnListButton();
+}
+
+void CAlbumoraDlg::OnDownloadButton() {
+    m_workflow.OnDownloadButton();
+}
+
+void CAlbumoraDlg::OnChooseSaveFolder() {
+    QFileDialog dialog(this, QStringLiteral("请选择文件保存目录："),
+                       m_saveFolderBox->currentText().trimmed());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    SetSaveFolder(dialog.selectedFiles().constFirst());
+}
+
+void CAlbumoraDlg::SetSaveFolder(const QString& folder) {
+    const QString path = WithTrailingSlash(folder);
+    m_saveFolderBox->setEditText(path);
+    m_workflow.RememberHistory(HistoryKind::SavePath, ToWString(path));
+}
+
+void CAlbumoraDlg::OnOpenFolder() {
+    if (m_workflow.counters.downloadActive) {
+        OpenFolder(ToUtf8(m_workflow.job.AlbumFolder()));
+        return;
+    }
+    const QString folder = m_saveFolderBox->currentText().trimmed();
+    if (!folder.isEmpty()) {
+        OpenFolder(folder.toStdString());
+    }
+}
+
+void CAlbumoraDlg::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CAlbumoraDlg::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile()) {
+        return;
+    }
+    // A dropped file names its folder; a dropped folder names itself.
+    const QFileInfo dropped(urls.constFirst().toLocalFile());
+    SetSaveFolder(dropped.isDir() ? dropped.absoluteFilePath() : dropped.absolutePath());
+    event->acceptProposedAction();
+}
+
+void CAlbumoraDlg::OnSelectAll(bool checked) {
+    if (checked) {
+        m_grid->SelectAllCells();
+    } else {
+        m_grid->ClearSelectionAndFocus();
+    }
+}
+
+void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
+    if (m_workflow.viewState != kViewIdle) {
+        const auto answer =
+            QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
+                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes) {
+            std::uint8_t rebuilding = kViewRebuilding;
+            m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+        }
+        const QSignalBlocker quiet(m_pictureViewBox);
+        m_pictureViewBox->setChecked(!checked);
+        return;
+    }
+    if (checked) {
+        emit findBoxHideRequested();
+    }
+    m_findLink->setEnabled(!checked);
+    m_filterLink->setEnabled(!checked);
+    m_workflow.viewState = kViewRebuilding;
+    m_pictureView = checked;
+    SetUpGrid();
+    StartRebuildThread();
+}
+
+void CAlbumoraDlg::OnRatingSort() {
+    if (m_workflow.viewState != kViewIdle) {
+        return;
+    }
+    if (m_ratingSortLink->text().contains(QStringLiteral("↑"))) {
+        m_ratingSortLink->setText(kRatingAscending);
+        m_workflow.albums.SortByRating(false);
+    } else {
+        m_ratingSortLink->setText(kRatingDescending);
+        m_workflow.albums.SortByRating(true);
+    }
+    RebuildGridNow();
+}
+
+void CAlbumoraDlg::OnRestoreOrder() {
+    if (m_workflow.viewState != kViewIdle) {
+        return;
+    }
+    m_workflow.albums.SortByListIndex();
+    RebuildGridNow();
+}
+
+void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
+    if (m_workflow.viewState != kViewIdle) {
+        return;
+    }
+    m_workflow.filterText = Trimmed(ToWString(keyword));
+    RebuildGridNow();
+}
+
+void CAlbumoraDlg::OnExport() {
+    QMessageBox::information(
+        this, windowTitle(),
+        QStringLiteral("此导出为导出表格内容，如需下载图片，请点击右上角的 下载 按钮。"));
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("导出后，自行调整列宽(*.csv)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    // A file that cannot be written ends the export silently.
+    m_grid->ExportTo(dialog.selectedFiles().constFirst());
+}
+
+void CAlbumoraDlg::OpenUserGuide() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(ALBUMORA_USER_GUIDE)));
+}
+
+// --- grid ---
+
+void CAlbumoraDlg::SetUpGrid() {
+    ++m_gridGeneration;
+    if (m_pictureView) {
+        m_grid->SetUpThumbnailView(kThumbsPerRow, kThumbnailSize);
+    } else {
+        m_grid->SetUpListView();
+    }
+    const QSignalBlocker quiet(m_selectAllBox);
+    m_selectAllBox->setChecked(false);
+}
+
+void CAlbumoraDlg::AddGridEntry(int position) {
+    const int generation = m_gridGeneration;
+    QImage cover;
+    // The window's own thread never waits for the network: its rebuilds show the covers they have.
+    if (m_pictureView && !OnUiThread()) {
+        if (const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
+            album && album->thumbIndex < 0) {
+            cover = FetchCoverThumbnail(m_workflow, position, kThumbnailSize);
+        }
+    }
+    Post([this, generation, position, cover] { ShowGridEntry(generation, position, cover); });
+}
+
+void CAlbumoraDlg::ShowGridEntry(int generation, int position, const QImage& cover) {
+    if (generation != m_gridGeneration) {
+        return;
+    }
+    auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
+    if (!album) {
+        return;
+    }
+    if (!cover.isNull() && album->thumbIndex < 0) {
+        album->thumbIndex = m_grid->AddImage(QPixmap::fromImage(cover));
+        m_workflow.albums.SetThumbIndex(static_cast<size_t>(position), album->thumbIndex);
+    }
+    if (m_grid->thumbnailView()) {
+        m_grid->PlaceThumbnail(position, *album);
+    } else {
+        m_grid->AddAlbumRow(position, *album, m_workflow.filterText);
+    }
+}
+
+void CAlbumoraDlg::RebuildGridNow() {
+    SetUpGrid();
+    for (size_t p = 0; p < m_workflow.albums.size(); ++p) {
+        ShowGridEntry(m_gridGeneration, static_cast<int>(p), {});
+    }
+    FinishRebuild();
+}
+
+void CAlbumoraDlg::StartRebuildThread() {
+    JoinRebuildThread();
+    try {
+        m_rebuildThread = std::thread([this] { RebuildLoop(); });
+    } catch (const std::system_error&) {
+        m_workflow.viewState = kViewIdle;
+    }
+}
+
+void CAlbumoraDlg::RebuildLoop() {
+    for (size_t p = 0; p < m_workflow.albums.size() && m_workflow.viewState != kViewStopRequested; ++p) {
+        AddGridEntry(static_cast<int>(p));
+        if (p % 10 == 0) {
+            RefreshGrid();
+        }
+    }
+    RefreshGrid();
+    Post([this] { FinishRebuild(); });
+}
+
+void CAlbumoraDlg::FinishRebuild() {
+    m_workflow.viewState = kViewIdle;
+    // A filter holds for one rebuild.
+    m_workflow.filterText.clear();
+}
+
+void CAlbumoraDlg::StopRebuild() {
+    std::uint8_t rebuilding = kViewRebuilding;
+    m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+    JoinRebuildThread();
+    m_workflow.viewState = kViewIdle;
+}
+
+void CAlbumoraDlg::JoinRebuildThread() {
+    if (m_rebuildThread.joinable()) {
+        m_rebuildThread.join();
+    }
+}
+
+}  // namespace albumora::gui

@@ -1,0 +1,153 @@
+// The main window as the workers' view. Each call may come from a worker thread: what changes the
+// window is queued onto the window's thread, and what returns an answer either reads a mirror of a box
+// or waits at the gate, which a closing window opens with a fallback answer.
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include "gui/CAlbumoraDlg.h"
+#include "gui/CComboBox2.h"
+#include "gui/QtText.h"
+#include "gui/grid/CMyGridCtrl.h"
+
+namespace albumora::gui {
+
+void CAlbumoraDlg::SetStatusText(StatusLine line, const WString& text) {
+    Post([this, line, text = ToQString(text)] {
+        (line == StatusLine::Main ? m_statusLine1 : m_statusLine2)->setText(text);
+    });
+}
+
+void CAlbumoraDlg::SetGroupTitle(const WString& text) {
+    Post([this, text = ToQString(text)] { m_albumGroup->setTitle(text); });
+}
+
+void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) {
+    Post([this, moment, albumListEmpty] {
+        switch (moment) {
+            case ControlMoment::ListStarts:
+                for (QWidget* control : std::initializer_list<QWidget*>{
+                         m_siteSelector, m_downloadButton, m_addressBox, m_pictureViewBox, m_ratingSortLink,
+                         m_ratingLink2, m_restoreOrderLink, m_findLink, m_filterLink, m_exportLink}) {
+                    control->setEnabled(false);
+                }
+                m_selectAllBox->setChecked(false);
+                m_listButton->setText(QStringLiteral("终止获取"));
+                m_noticeLine->hide();
+                break;
+            case ControlMoment::ListEnds:
+                m_siteSelector->setEnabled(true);
+                m_downloadButton->setEnabled(!albumListEmpty);
+                m_listButton->setText(QStringLiteral("获取相册"));
+                for (QWidget* control :
+                     std::initializer_list<QWidget*>{m_addressBox, m_pictureViewBox, m_ratingSortLink,
+                                                     m_ratingLink2, m_restoreOrderLink, m_exportLink}) {
+                    control->setEnabled(true);
+                }
+                // Find and filter work on rows, which the thumbnail view has not.
+                m_findLink->setEnabled(!m_pictureView);
+                m_filterLink->setEnabled(!m_pictureView);
+                break;
+            case ControlMoment::DownloadStarts:
+                m_downloadButton->setText(QStringLiteral("终止下载"));
+                for (QWidget* control : std::initializer_list<QWidget*>{
+                         m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
+                         m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
+                    control->setEnabled(false);
+                }
+                break;
+            case ControlMoment::DownloadEnds:
+                m_downloadButton->setText(QStringLiteral("下载"));
+                for (QWidget* control : std::initializer_list<QWidget*>{
+                         m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
+                         m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
+                    control->setEnabled(true);
+                }
+                break;
+        }
+    });
+}
+
+void CAlbumoraDlg::ShowMessage(const WString& text) {
+    Post([this, text = ToQString(text)] {
+        // Opened without a loop of its own, so that the window keeps serving the workers meanwhile.
+        auto* box = new QMessageBox(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+}
+
+bool CAlbumoraDlg::AskYesNo(const WString& text) {
+    if (OnUiThread()) {
+        return QMessageBox::question(this, windowTitle(), ToQString(text),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+    return m_gate.Call<bool>(
+        [this, text = ToQString(text)](std::function<void(bool)> reply) {
+            auto* box = new QMessageBox(QMessageBox::Question, windowTitle(), text,
+                                        QMessageBox::Yes | QMessageBox::No, this);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            connect(box, &QMessageBox::finished, box,
+                    [box, reply] { reply(box->standardButton(box->clickedButton()) == QMessageBox::Yes); });
+            box->open();
+        },
+        false);
+}
+
+void CAlbumoraDlg::RefreshGrid() {
+    Post([this] { m_grid->viewport()->update(); });
+}
+
+void CAlbumoraDlg::SelectAllAlbums() {
+    Post([this] { m_grid->SelectAllCells(); });
+}
+
+std::vector<int> CAlbumoraDlg::ChosenAlbums() {
+    return m_gate.Call<std::vector<int>>(
+        [this](std::function<void(std::vector<int>)> reply) {
+            reply(m_grid->ChosenAlbums(m_workflow.albums.size()));
+        },
+        {});
+}
+
+void CAlbumoraDlg::StartDownload() {
+    Post([this] { OnDownloadButton(); });
+}
+
+void CAlbumoraDlg::HistoryAdded(HistoryKind kind, const WString& text) {
+    Post([this, kind, text = ToQString(text)] {
+        (kind == HistoryKind::Address ? m_addressBox : m_saveFolderBox)->AddHistoryItem(text);
+    });
+}
+
+WString CAlbumoraDlg::AddressText() {
+    std::lock_guard lock(m_mirrorMutex);
+    return m_addressMirror;
+}
+
+WString CAlbumoraDlg::SaveFolderText() {
+    std::lock_guard lock(m_mirrorMutex);
+    return m_saveFolderMirror;
+}
+
+int CAlbumoraDlg::AlbumKindSelection() {
+    std::lock_guard lock(m_mirrorMutex);
+    return m_albumKindMirror;
+}
+
+void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {
+    // The progress line has said it all already.
+}
+
+void CAlbumoraDlg::OpenFolder(const std::string& folder) {
+    Post([folder = QString::fromStdString(folder)] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    });
+}
+
+}  // namespace albumora::gui

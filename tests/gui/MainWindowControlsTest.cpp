@@ -1,0 +1,179 @@
+// The main window's boxes, selectors, menus and its end.
+#include <QAction>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "MainWindowTest.h"
+#include "ModalAnswerer.h"
+#include "core/settings/SettingsStore.h"
+#include "core/sites/SiteRecognition.h"
+#include "gui/CComboBox2.h"
+#include "gui/QtText.h"
+
+namespace albumora::test {
+namespace {
+
+QMessageBox* OpenQuestion(QWidget* window) {
+    for (QMessageBox* box : window->findChildren<QMessageBox*>()) {
+        if (box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(MainWindowTest, ChoosingTheSameSaveFolderTwiceRemembersItOnce) {
+    OpenWindow();
+    const std::string chosen = save.path() + "pictures";
+    std::filesystem::create_directory(chosen);
+    auto* folderBox = Control<gui::CComboBox2>("saveFolderBox");
+
+    for (int i = 0; i < 2; ++i) {
+        ModalAnswerer answers({ModalAnswerer::ChooseFolder(chosen)});
+        Control<QPushButton>("chooseFolderButton")->click();
+        EXPECT_EQ(answers.answered(), 1);
+        EXPECT_EQ(folderBox->currentText().toStdString(), chosen + "/");
+    }
+    EXPECT_EQ(folderBox->HistoryItems(), QStringList{QString::fromStdString(chosen + "/")});
+    EXPECT_EQ(HistoryTexts(LoadSettings(settings.path()).settings, HistoryKind::SavePath),
+              std::vector<WString>{FromUtf8(chosen + "/")});
+}
+
+TEST_F(MainWindowTest, ARememberedSaveFolderIsShownAtTheNextStart) {
+    OpenWindow();
+    window().SetSaveFolder(QString::fromStdString(save.path() + "kept"));
+    CloseWindow();
+    OpenWindow(false);
+    EXPECT_EQ(Control<gui::CComboBox2>("saveFolderBox")->currentText().toStdString(), save.path() + "kept/");
+}
+
+TEST_F(MainWindowTest, ADroppedFileSetsItsFolderAndADroppedFolderItself) {
+    OpenWindow();
+    const std::string folder = save.path() + "dropped";
+    std::filesystem::create_directory(folder);
+    WriteFile(folder + "/photo.jpg", "x");
+    auto drop = [&](const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // The offscreen platform has no drag and drop, and the application would not deliver the
+        // event: it goes to the window directly.
+        static_cast<QObject&>(window()).event(&event);
+    };
+    auto* folderBox = Control<gui::CComboBox2>("saveFolderBox");
+
+    drop(folder + "/photo.jpg");
+    EXPECT_EQ(folderBox->currentText().toStdString(), folder + "/");
+    drop(save.path());
+    EXPECT_EQ(folderBox->currentText().toStdString(), save.path());
+    EXPECT_EQ(folderBox->HistoryItems().size(), 2);
+}
+
+TEST_F(MainWindowTest, SiteSelectorNamesEverySiteAndRecognitionPicksTheAlbumKind) {
+    OpenWindow();
+    auto* sites = Control<QComboBox>("siteSelector");
+    auto* kinds = Control<QComboBox>("albumKindSelector");
+    ASSERT_EQ(sites->count(), kSiteCodeCount);
+    EXPECT_EQ(sites->itemText(18), gui::ToQString(SiteDisplayName(18)));
+    EXPECT_EQ(sites->currentIndex(), 18);
+    EXPECT_TRUE(kinds->isHidden());
+
+    auto* address = Control<gui::CComboBox2>("addressBox");
+    QTest::keyClicks(address->lineEdit(), QStringLiteral("http://qun.qzone.qq.com/group#!/12345/photo"));
+    EXPECT_EQ(sites->currentIndex(), kSiteCodeQQ);
+    EXPECT_FALSE(kinds->isHidden());
+    EXPECT_EQ(kinds->currentIndex(), 1);
+    EXPECT_EQ(kinds->currentText(), QStringLiteral("QQ群相册"));
+    EXPECT_EQ(window().AlbumKindSelection(), 1);
+    EXPECT_EQ(window().workflow().currentSiteCode, kSiteCodeHuabanDuitang);
+
+    address->lineEdit()->clear();
+    QTest::keyClicks(address->lineEdit(), QStringLiteral("https://www.duitang.com/album/?id=5"));
+    EXPECT_EQ(sites->currentIndex(), kSiteCodeHuabanDuitang);
+    EXPECT_TRUE(kinds->isHidden());
+    EXPECT_EQ(window().AlbumKindSelection(), -1);
+    EXPECT_EQ(window().AddressText(), u"https://www.duitang.com/album/?id=5");
+}
+
+TEST_F(MainWindowTest, SettingsMenuShowsAndSavesTheCurrentSitesOptions) {
+    OpenWindow();
+    auto* fixFormat = window().findChild<QAction*>(QStringLiteral("menuCommand32800"));
+    auto* yupooLarge = window().findChild<QAction*>(QStringLiteral("menuCommand32776"));
+    auto* openFolder = window().findChild<QAction*>(QStringLiteral("menuCommand32812"));
+    ASSERT_TRUE(fixFormat && yupooLarge && openFolder);
+    QMenu* menu = qobject_cast<QMenu*>(fixFormat->parent());
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    EXPECT_FALSE(fixFormat->isChecked());
+    EXPECT_FALSE(openFolder->isChecked());
+    EXPECT_FALSE(yupooLarge->isEnabled());
+    EXPECT_TRUE(fixFormat->isEnabled());
+
+    fixFormat->trigger();
+    EXPECT_TRUE(fixFormat->isChecked());
+    const PersistentSettings saved = LoadSettings(settings.path()).settings;
+    EXPECT_TRUE(saved.namingRecords[kSiteCodeHuabanDuitang].HasOption(OPT_FIX_FORMAT));
+
+    fixFormat->trigger();
+    EXPECT_FALSE(fixFormat->isChecked());
+    EXPECT_FALSE(LoadSettings(settings.path())
+                     .settings.namingRecords[kSiteCodeHuabanDuitang]
+                     .HasOption(OPT_FIX_FORMAT));
+}
+
+TEST_F(MainWindowTest, LoginItemsArePresentButDisabled) {
+    OpenWindow();
+    for (int command :
+         {32781, 32782, 32789, 32790, 32791, 32792, 32793, 32794, 32795, 32803, 32813, 32815, 32796}) {
+        auto* item = window().findChild<QAction*>(QStringLiteral("menuCommand%1").arg(command));
+        ASSERT_NE(item, nullptr) << command;
+        EXPECT_FALSE(item->isEnabled()) << command;
+    }
+    EXPECT_TRUE(window().loginWindowModeless());
+}
+
+TEST_F(MainWindowTest, AWorkersQuestionWaitsForTheAnswer) {
+    OpenWindow();
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = window().AskYesNo(u"继续吗？") ? 1 : 0; });
+    QMessageBox* question = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (question = OpenQuestion(&window())) != nullptr; }));
+    EXPECT_EQ(question->text(), QStringLiteral("继续吗？"));
+    EXPECT_EQ(answer, -1);
+    question->button(QMessageBox::Yes)->click();
+    worker.join();
+    EXPECT_EQ(answer, 1);
+}
+
+TEST_F(MainWindowTest, ClosingWhileAWorkerWaitsForAnAnswerTellsItNo) {
+    OpenWindow();
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = window().AskYesNo(u"继续吗？") ? 1 : 0; });
+    ASSERT_TRUE(WaitUntil([&] { return OpenQuestion(&window()) != nullptr; }));
+    CloseWindow();
+    worker.join();
+    EXPECT_EQ(answer, 0);
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheListIsFetchedStopsTheWorker) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser(std::vector<std::string>(30, "专辑")));
+    OpenWindow();
+    clock.HoldAtPause(2);
+    StartList(kDuitangUserAddress);
+    ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
+    // The window asks the worker to stop and waits for it: a window that hung here would time out.
+    CloseWindow();
+}
+
+}  // namespace
+}  // namespace albumora::test

@@ -1,0 +1,146 @@
+// Listing and downloading through the main window's buttons.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "MainWindowTest.h"
+#include "core/text/WideText.h"
+#include "gui/CComboBox2.h"
+#include "gui/grid/CMyGridCtrl.h"
+#include "support/TestWebServer.h"
+
+namespace albumora::test {
+namespace {
+
+TEST_F(MainWindowTest, PastedHuabanBoardListsOneAlbumAndDownloadsItWithoutAFurtherClick) {
+    FakeHuabanBoard board;
+    board.pins = MakePins(300, 3);
+    ServeHuabanBoard(SharedTestServer(), board);
+    QGuiApplication::clipboard()->setText(QStringLiteral("  http://huaban.com/boards/1001/\n"));
+
+    OpenWindow();
+    auto* address = Control<gui::CComboBox2>("addressBox");
+    EXPECT_EQ(address->currentText(), QStringLiteral("http://huaban.com/boards/1001/"));
+    Control<QPushButton>("listButton")->click();
+
+    ASSERT_TRUE(WaitForDownloadEnd());
+    EXPECT_EQ(Column(1), QStringList{QStringLiteral("猫咪 & 狗")});
+    EXPECT_EQ(SavedFiles("alice/猫咪 & 狗/"),
+              (std::vector<std::string>{"pic.kvx", "图298.jpg", "图299.jpg", "图300.jpg"}));
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表(共1个)"));
+    EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>("listButton")->isEnabled());
+    EXPECT_TRUE(WaitUntil([&] {
+        return address->HistoryItems() == QStringList{QStringLiteral("http://huaban.com/boards/1001/")};
+    }));
+}
+
+TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("专辑" + std::to_string(i));
+    }
+    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    OpenWindow();
+    // The pause before the second list page.
+    clock.HoldAtPause(2);
+    StartList(kDuitangUserAddress);
+
+    ASSERT_TRUE(WaitUntil([&] { return clock.holding() && Column(1).size() == 24; }));
+    EXPECT_EQ(window().workflow().listState, kListFetching);
+    EXPECT_EQ(Control<QPushButton>("listButton")->text(), QStringLiteral("终止获取"));
+    EXPECT_EQ(Control<QLabel>("statusLine1")->text(), QStringLiteral("正在获取相册列表，请稍等..."));
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表"));
+    EXPECT_FALSE(Control<QPushButton>("downloadButton")->isEnabled());
+    EXPECT_EQ(Column(0).front(), QStringLiteral("0001"));
+    EXPECT_EQ(Column(0).back(), QStringLiteral("0024"));
+
+    clock.Release();
+    ASSERT_TRUE(WaitForListEnd());
+    EXPECT_EQ(Column(1).size(), 30);
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表(共30个)"));
+    EXPECT_EQ(Control<QLabel>("statusLine1")->text(), QStringLiteral("获取相册列表完成，共30个"));
+    EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
+    // A user's albums are listed, not downloaded.
+    EXPECT_TRUE(SharedTestServer().requestsFor("/album/500/masn/p/1/24/").empty());
+}
+
+TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("专辑" + std::to_string(i));
+    }
+    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    OpenWindow();
+    clock.HoldAtPause(2);
+    StartList(kDuitangUserAddress);
+    ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
+
+    Control<QPushButton>("listButton")->click();
+    EXPECT_EQ(window().workflow().listState, kListStopRequested);
+    // The button keeps its text until the worker has ended.
+    EXPECT_EQ(Control<QPushButton>("listButton")->text(), QStringLiteral("终止获取"));
+    clock.Release();
+    ASSERT_TRUE(WaitForListEnd());
+
+    const auto found = static_cast<int>(window().workflow().albums.size());
+    EXPECT_GE(found, 24);
+    EXPECT_LT(found, 30);
+    EXPECT_EQ(Column(1).size(), found);
+    EXPECT_EQ(Control<QLabel>("statusLine1")->text(), QStringLiteral("获取相册列表完成，共%1个").arg(found));
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表(共%1个)").arg(found));
+    EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
+    EXPECT_TRUE(
+        WaitUntil([&] { return Control<gui::CComboBox2>("addressBox")->HistoryItems().size() == 1; }));
+}
+
+TEST_F(MainWindowTest, DownloadButtonStaysDisabledAfterAnEmptyFetch) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({}));
+    OpenWindow();
+    List(kDuitangUserAddress);
+    EXPECT_TRUE(Column(1).isEmpty());
+    EXPECT_FALSE(Control<QPushButton>("downloadButton")->isEnabled());
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表(共0个)"));
+    EXPECT_TRUE(Control<gui::CComboBox2>("addressBox")->HistoryItems().isEmpty());
+}
+
+TEST_F(MainWindowTest, HundredCharacterNameIsShownAndSavedCutTo80) {
+    const std::string longName = "长名" + std::string(98, 'a');
+    ServeDuitangUser(SharedTestServer(), DuitangUser({longName}));
+    OpenWindow();
+    List(kDuitangUserAddress);
+
+    const QString shown = Column(1).value(0);
+    EXPECT_EQ(shown.size(), 80);
+    EXPECT_EQ(shown, QString::fromStdString(longName).left(80));
+    EXPECT_EQ(window().workflow().albums.AlbumAt(0)->name.size(), 80u);
+
+    Control<QCheckBox>("selectAllBox")->click();
+    Control<QPushButton>("downloadButton")->click();
+    ASSERT_TRUE(WaitForDownloadEnd());
+    EXPECT_EQ(SavedFiles("堆糖_7788/"), std::vector<std::string>{shown.toStdString()});
+    EXPECT_EQ(SavedFiles("堆糖_7788/" + shown.toStdString() + "/"),
+              (std::vector<std::string>{"pic.kvx", "说明1.jpg"}));
+}
+
+TEST_F(MainWindowTest, DownloadWithNothingChosenSaysSo) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二"}));
+    OpenWindow();
+    List(kDuitangUserAddress);
+    Control<QPushButton>("downloadButton")->click();
+    ASSERT_TRUE(WaitForDownloadEnd());
+    QMessageBox* message = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        message = window().findChild<QMessageBox*>();
+        return message != nullptr && message->isVisible();
+    }));
+    EXPECT_EQ(message->text(), QStringLiteral("请先在相册列表中选择要下载的相册。"));
+    EXPECT_TRUE(SavedFiles("堆糖_7788/").empty());
+}
+
+}  // namespace
+}  // namespace albumora::test
