@@ -309,9 +309,10 @@ int main(int argc, char** argv) {
                 huaban.push_back(
                     ListOverhead("http://huaban.com/boards/1001/", 9 * 2.0, listServer.proxyUrl(), true));
             }
-            std::printf("  list stage over its pauses at %d ms latency: Duitang 100 albums +%.1f%%, "
-                        "Huaban 200 pins +%.1f%%\n",
-                        latency, Median(duitang), Median(huaban));
+            std::printf(
+                "  list stage over its pauses at %d ms latency: Duitang 100 albums +%.1f%%, "
+                "Huaban 200 pins +%.1f%%\n",
+                latency, Median(duitang), Median(huaban));
         }
     }
     return 0;

@@ -21,7 +21,8 @@ protected:
 
     ProcessResult Cli(std::vector<std::string> args, const std::string& shellPrefix = {}) {
         args.insert(args.begin(), {"--settings-dir", m_settings.path()});
-        const std::vector<std::pair<std::string, std::string>> env{{"http_proxy", SharedTestServer().proxyUrl()}};
+        const std::vector<std::pair<std::string, std::string>> env{
+            {"http_proxy", SharedTestServer().proxyUrl()}};
         if (shellPrefix.empty()) {
             return RunProcess(ALBUMORA_CLI_PATH, args, env, std::chrono::seconds(90));
         }
@@ -52,7 +53,8 @@ protected:
         ServeDuitangUser(SharedTestServer(), user);
     }
     void RoutePicture(int number, Response response) {
-        SharedTestServer().Route(kFakeDuitangPictureHost, "/uploads/item/p321_" + std::to_string(number) + ".jpg",
+        SharedTestServer().Route(kFakeDuitangPictureHost,
+                                 "/uploads/item/p321_" + std::to_string(number) + ".jpg",
                                  std::move(response));
     }
 
@@ -65,13 +67,15 @@ TEST_F(FaultInjectionTest, MisbehavingPicturesFailAloneAndLeaveNoPartialFile) {
     ASSERT_EQ(Cli({"settings", "set", "max-size", "100"}).exitCode, 0);
     ServeAlbum(7);
     const std::string big(150 * 1024, 'b');
-    RoutePicture(1, Response{.body = PictureBytes(PictureKind::Jpeg, 60000), .stallAfter = 30000,
+    RoutePicture(1, Response{.body = PictureBytes(PictureKind::Jpeg, 60000),
+                             .stallAfter = 30000,
                              .stallFor = std::chrono::seconds(60)});
     RoutePicture(2, Response{.body = PictureBytes(PictureKind::Jpeg, 60000), .resetAfter = 20000});
     RoutePicture(3, Response{.status = 500, .body = "<html>server error</html>"});
     RoutePicture(4, Response{.body = ""});
-    RoutePicture(5, Response{.body = big});                          // over the size limit, declared
-    RoutePicture(6, Response{.body = big, .noContentLength = true});  // over the size limit, found while reading
+    RoutePicture(5, Response{.body = big});  // over the size limit, declared
+    RoutePicture(6,
+                 Response{.body = big, .noContentLength = true});  // over the size limit, found while reading
     const auto started = std::chrono::steady_clock::now();
     const ProcessResult result =
         Cli({"download", "http://www.duitang.com/album/321/", "--save", m_save.path()});
@@ -86,8 +90,9 @@ TEST_F(FaultInjectionTest, MisbehavingPicturesFailAloneAndLeaveNoPartialFile) {
 
 TEST_F(FaultInjectionTest, HostilePagesEndTheListingQuietly) {
     // A redirect loop, a gzip bomb and a truncated gzip body: no albums, no crash, bounded time.
-    SharedTestServer().Route(kFakeDuitangHost, "/people/",
-                             Response{.status = 302, .headers = {{"Location", "http://www.duitang.com/people/"}}});
+    SharedTestServer().Route(
+        kFakeDuitangHost, "/people/",
+        Response{.status = 302, .headers = {{"Location", "http://www.duitang.com/people/"}}});
     ProcessResult result = Cli({"list", "http://www.duitang.com/people/?user_id=1"});
     EXPECT_EQ(result.exitCode, 3) << result.err;
 
@@ -97,17 +102,29 @@ TEST_F(FaultInjectionTest, HostilePagesEndTheListingQuietly) {
     result = Cli({"list", "http://www.duitang.com/people/?user_id=1"});
     EXPECT_EQ(result.exitCode, 3) << result.err;
 
+    // Half a gzip stream holds no whole block: nothing decodes, so no user is found.
     SharedTestServer().ClearRoutes();
     const std::string header = "<div class=\"dt-header-btm\"><a href=\"/people/?user_id=55\">";
     SharedTestServer().Route(kFakeDuitangHost, "/people/",
-                             Response{.body = header + std::string(5000, 'x'), .encoding = BodyEncoding::Gzip,
+                             Response{.body = header + std::string(5000, 'x'),
+                                      .encoding = BodyEncoding::Gzip,
                                       .truncateEncoded = true});
-    SharedTestServer().Route(kFakeDuitangHost, "/album/list/1/24/",
-                             Response{.body = "{\"like_count\":1,\"count\":99999999999999,\"pics\":[\"x\"],\"id\":"
-                                              "7,\"name\":\"巨大\"}{\"name\":\"乱序\",\"id\":8,\"count\":3}"});
+    result = Cli({"list", "http://www.duitang.com/people/?user_id=55"});
+    EXPECT_EQ(result.exitCode, 3) << result.err;
+
+    // Numbers beyond 32 bits, fields out of order, and a site that answers every page alike.
+    SharedTestServer().Route(kFakeDuitangHost, "/people/", Response{.body = header});
+    for (int page = 1; page <= 3; ++page) {
+        SharedTestServer().Route(
+            kFakeDuitangHost, "/album/list/" + std::to_string(page) + "/24/",
+            Response{.body = "{\"like_count\":1,\"count\":99999999999999,\"pics\":[\"x\"],"
+                             "\"id\":7,\"name\":\"巨大\"}{\"name\":\"乱序\",\"id\":8}"});
+    }
     result = Cli({"list", "http://www.duitang.com/people/?user_id=55"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "0001\t巨大\t未知\t\n");  // a count beyond 32 bits means nothing
+    EXPECT_EQ(SharedTestServer().requestsFor("/album/list/2/24/").size(), 1u);
+    EXPECT_TRUE(SharedTestServer().requestsFor("/album/list/3/24/").empty());
 }
 
 TEST_F(FaultInjectionTest, HugeAndRepeatedMarkersInABoardPage) {
@@ -147,8 +164,9 @@ TEST_F(FaultInjectionTest, FullDiskKeepsWhatFitsAndLeavesNoPartialFile) {
     user.albums[0].pictures[1].size = 400 * 1024;  // beyond the file size limit below
     ServeDuitangUser(SharedTestServer(), user);
     // A file-size limit stands in for a full disk: writes beyond it fail with EFBIG.
-    const ProcessResult result = Cli({"download", "http://www.duitang.com/album/321/", "--save", m_save.path()},
-                                     "trap '' XFSZ; ulimit -f 200;");
+    const ProcessResult result =
+        Cli({"download", "http://www.duitang.com/album/321/", "--save", m_save.path()},
+            "trap '' XFSZ; ulimit -f 200;");
     EXPECT_EQ(result.exitCode, 1) << result.err;
     EXPECT_NE(result.err.find("1 张图片下载失败"), std::string::npos) << result.err;
     EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"堆糖_7788/满盘/说明1.jpg", "堆糖_7788/满盘/说明3.jpg",
@@ -162,8 +180,10 @@ TEST_F(FaultInjectionTest, RandomSettingsFileIsRepairedNotFatal) {
         seed = seed * 1103515245 + 12345;
         c = static_cast<char>(seed >> 16);
     }
-    for (const size_t length : {size_t{0}, size_t{1}, size_t{8}, size_t{19807}, size_t{19808}, size_t{30000}}) {
-        WriteFile(m_settings.file("soft.dat"), length <= noise.size() ? noise.substr(0, length) : noise + noise);
+    for (const size_t length :
+         {size_t{0}, size_t{1}, size_t{8}, size_t{19807}, size_t{19808}, size_t{30000}}) {
+        WriteFile(m_settings.file("soft.dat"),
+                  length <= noise.size() ? noise.substr(0, length) : noise + noise);
         const ProcessResult result = Cli({"settings"});
         EXPECT_EQ(result.exitCode, 0) << length << result.err;
         EXPECT_EQ(ReadFile(m_settings.file("soft.dat")).bytes.size(), 19808u) << length;

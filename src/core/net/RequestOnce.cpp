@@ -336,6 +336,9 @@ bool Exchange::Conclude() {
             (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
             Fail(FetchFailure::SizeLimit,
                  "a body of " + std::to_string(size) + " bytes is outside the limits");
+        } else if (m_saving && size == 0) {
+            // An empty answer is no picture: it must not replace one saved before.
+            Fail(FetchFailure::EmptyBody, "the answer had no body");
         } else if (m_saving && !m_file.Commit()) {
             Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
         }

@@ -71,6 +71,7 @@ void ListDuitangAlbums(Workflow& workflow, const WString& userId) {
 
     ST_URLREQUEST request = workflow.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangUserPageAddress(userId);
+    WString previousFirstId;
     for (int page = 1;; ++page) {
         workflow.clock().SleepFor(kListPagePause);
         request.url = DuitangAlbumListAddress(page, userId, Now());
@@ -79,6 +80,11 @@ void ListDuitangAlbums(Workflow& workflow, const WString& userId) {
             return;
         }
         const DuitangAlbumListPage parsed = ParseDuitangAlbumListPage(text);
+        // A site that answers every page with the same albums would be paged for ever.
+        if (!parsed.albums.empty() && parsed.albums.front().albumId == previousFirstId) {
+            return;
+        }
+        previousFirstId = parsed.albums.empty() ? WString() : parsed.albums.front().albumId;
         for (const DuitangAlbumEntry& entry : parsed.albums) {
             ST_PERLISTRECORD record;
             record.name = entry.name;
@@ -104,6 +110,7 @@ void CollectDuitangPictures(Workflow& workflow, int albumPosition) {
     ST_URLREQUEST request = workflow.NewRequest({});
     request.extraHeaders =
         WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
+    WString previousFirstUrl;
     for (int page = 1;; ++page) {
         request.url = DuitangPicturePageAddress(album->albumId, page, Now());
         WString text;
@@ -111,6 +118,10 @@ void CollectDuitangPictures(Workflow& workflow, int albumPosition) {
             return;
         }
         const DuitangPicturePage parsed = ParseDuitangPicturePage(std::move(text));
+        if (!parsed.pictures.empty() && parsed.pictures.front().url == previousFirstUrl) {
+            return;
+        }
+        previousFirstUrl = parsed.pictures.empty() ? WString() : parsed.pictures.front().url;
         for (const DuitangPicture& picture : parsed.pictures) {
             workflow.AddPicture(picture.url, picture.description, {}, albumPosition);
             if (workflow.CollectionEnds()) {

@@ -102,6 +102,7 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
         if (workflow.job.size() >= pictureCount || !page.hasPinSeparator) {
             return;
         }
+        size_t added = 0;
         for (const HuabanPin& pin : page.pins) {
             workflow.albumKey = pin.pinId;
             if (pin.pinId.empty() || pin.pinId == previousPinId) {
@@ -110,9 +111,14 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
             previousPinId = pin.pinId;
             workflow.AddPicture(HuabanPictureAddress(page.pictureHost, pin.key), pin.description, {},
                                 albumPosition);
+            ++added;
             if (workflow.CollectionEnds() || workflow.job.size() >= pictureCount) {
                 return;
             }
+        }
+        // A page that brings nothing new would be asked for again and again: the board has ended.
+        if (added == 0) {
+            return;
         }
         workflow.clock().SleepFor(kPagePause);
     }
