@@ -1,11 +1,14 @@
 #include "gui/CAlbumoraApp.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <cstdio>
 
 #include "core/net/CookieStore.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/CAlbumoraDlg.h"
+#include "gui/dialogs/CSplashScreenEx.h"
+#include "gui/dialogs/StartupSplash.h"
 
 namespace albumora::gui {
 
@@ -46,8 +49,14 @@ int CAlbumoraApp::Run() {
     }
     CookieStore cookies(settingsFolder + "cookies.txt");
     CAlbumoraDlg window(settingsFolder, &cookies);
-    // The splash window, when there is one, ends here and hands over to the main window.
-    connect(&window, &CAlbumoraDlg::startupFinished, &window, &QWidget::show);
+    // The splash covers the start-up step and hands over to the main window when it reports.
+    QPointer<CSplashScreenEx> splash = ShowStartupSplash(&window);
+    connect(&window, &CAlbumoraDlg::startupFinished, &window, [&window, splash] {
+        if (splash) {
+            splash->Hide();
+        }
+        window.show();
+    });
     return exec();
 }
 

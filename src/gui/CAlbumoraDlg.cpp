@@ -1,5 +1,7 @@
 #include "gui/CAlbumoraDlg.h"
 
+#include "gui/GridFindTarget.h"
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
@@ -55,6 +57,7 @@ CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore,
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
     BuildControls();
+    ConnectSecondaryWindows();
     LoadSettingsAndHistories();
     TakeClipboardAddress();
     SetUpGrid();

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QSize>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,7 +30,10 @@ class CookieStore;
 namespace albumora::gui {
 
 class CComboBox2;
+class CDlgFind;
+class GridFindTarget;
 class CMyGridCtrl;
+class LoginMenu;
 
 // The main window: the address and save-folder boxes, the album grid, the buttons, links and status
 // lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
@@ -51,7 +55,8 @@ public:
     CMyGridCtrl* grid() const { return m_grid; }
     // Set once the start-up step has run; the list button does nothing before.
     bool isReady() const { return m_workflow.ready; }
-    bool loginWindowModeless() const { return m_loginWindowModeless; }
+    bool loginWindowModeless() const;
+    LoginMenu* loginMenu() const { return m_loginMenu; }
 
     // --- WorkflowView, called from any thread ---
     void SetStatusText(StatusLine line, const WString& text) override;
@@ -130,6 +135,12 @@ private:
     void FinishRebuild();
     void JoinRebuildThread();
 
+    // --- the other windows (CAlbumoraDlgWindows.cpp) ---
+    void ConnectSecondaryWindows();
+    void EditDownloadParams();
+    void EditFileNameSettings();
+    void FillLoginMenu(QMenu* menu);
+
     // --- menus (CAlbumoraDlgMenus.cpp) ---
     QMenuBar* BuildMenus();
     void UpdateSettingsMenu();
@@ -153,7 +164,9 @@ private:
     std::atomic<bool> m_pictureView{false};
     // Counts the set-ups of the grid.
     std::atomic<int> m_gridGeneration{0};
-    bool m_loginWindowModeless = true;
+    std::unique_ptr<GridFindTarget> m_findTarget;
+    CDlgFind* m_findBox = nullptr;
+    LoginMenu* m_loginMenu = nullptr;
 
     // Read by the workers without waiting for the window, whose thread may itself be waiting for a
     // worker to end.

@@ -16,27 +16,6 @@ namespace {
 // The option items of the settings menu, in menu order.
 constexpr int kOptionCommands[] = {32802, 32804, 32799, 32800, 32774, 32812, 32808, 32814, 32776};
 
-struct LoginItem {
-    int command;
-    const char16_t* text;
-};
-
-// Each opens the login browser at a site's login page.
-constexpr LoginItem kLoginItems[] = {
-    {32781, u"QQ空间/QQ群"},
-    {32782, u"腾讯微博（登录时勾上下次自动登录）"},
-    {32789, u"百度"},
-    {32790, u"网易"},
-    {32791, u"人人"},
-    {32792, u"又拍（下载器没弹窗提示你登录，就不要在这里登录）"},
-    {32793, u"美空"},
-    {32794, u"新浪微博（登录时勾上下次自动登录）"},
-    {32803, u"淘宝（强烈建议用小号登录）"},
-    {32813, u"56"},
-    {32815, u"虎扑"},
-    {32795, u"自定义登录"},
-};
-
 QAction* AddCommand(QMenu* menu, const QString& text, int command) {
     QAction* action = menu->addAction(text);
     action->setObjectName(QStringLiteral("menuCommand%1").arg(command));
@@ -67,17 +46,7 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
     }
     connect(m_settingsMenu, &QMenu::aboutToShow, this, &CAlbumoraDlg::UpdateSettingsMenu);
 
-    // The login browser is not part of this window yet: its items are shown but cannot be used.
-    QMenu* login = bar->addMenu(QStringLiteral("登录"));
-    QAction* modeless =
-        AddCommand(login, QStringLiteral("登录方式1（如果登录失败，可勾选该项后再登录）"), 32796);
-    modeless->setCheckable(true);
-    modeless->setChecked(m_loginWindowModeless);
-    modeless->setEnabled(false);
-    login->addSeparator();
-    for (const LoginItem& item : kLoginItems) {
-        AddCommand(login, ToQString(item.text), item.command)->setEnabled(false);
-    }
+    FillLoginMenu(bar->addMenu(QStringLiteral("登录")));
 
     QMenu* files = bar->addMenu(QStringLiteral("文件"));
     for (const auto& [command, text] : {std::pair{32809, QStringLiteral("导出下载文件")},
@@ -117,12 +86,6 @@ void CAlbumoraDlg::OnOptionToggled(int menuCommand) {
     m_workflow.EditSettings(
         [&](PersistentSettings& settings) { ToggleOption(settings.namingRecords[slot], option->bit); });
     UpdateSettingsMenu();
-}
-
-void CAlbumoraDlg::ShowAbout() {
-    QMessageBox::about(this, QStringLiteral("关于 Albumora"),
-                       QStringLiteral("<p><b>Albumora</b> %1</p><p>从花瓣和堆糖批量下载整个相册的图片。</p>")
-                           .arg(QStringLiteral(ALBUMORA_VERSION)));
 }
 
 }  // namespace albumora::gui

@@ -18,6 +18,8 @@
 #include "core/settings/SettingsStore.h"
 #include "core/sites/SiteRecognition.h"
 #include "gui/CComboBox2.h"
+#include "gui/login/CDlgWebOpen.h"
+#include "gui/login/LoginMenu.h"
 #include "gui/QtText.h"
 
 namespace albumora::test {
@@ -131,14 +133,16 @@ TEST_F(MainWindowTest, SettingsMenuShowsAndSavesTheCurrentSitesOptions) {
                      .HasOption(OPT_FIX_FORMAT));
 }
 
-TEST_F(MainWindowTest, LoginItemsArePresentButDisabled) {
+TEST_F(MainWindowTest, LoginMenuHoldsEveryLoginAndTheModelessSwitch) {
     OpenWindow();
+    ASSERT_NE(window().loginMenu(), nullptr);
     for (int command :
          {32781, 32782, 32789, 32790, 32791, 32792, 32793, 32794, 32795, 32803, 32813, 32815, 32796}) {
-        auto* item = window().findChild<QAction*>(QStringLiteral("menuCommand%1").arg(command));
+        QAction* item = window().loginMenu()->action(command);
         ASSERT_NE(item, nullptr) << command;
-        EXPECT_FALSE(item->isEnabled()) << command;
+        EXPECT_TRUE(item->isEnabled()) << command;
     }
+    EXPECT_TRUE(window().loginMenu()->action(32796)->isChecked());
     EXPECT_TRUE(window().loginWindowModeless());
 }
 
