@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "core/settings/ExtensionSettings.h"
-#include "core/settings/Ini.h"
+#include "core/settings/CIni.h"
 
 using namespace albumora;
 
