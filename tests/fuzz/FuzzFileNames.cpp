@@ -1,6 +1,7 @@
 // Every name from a site, cleaned or used in a picture name, must stay one name inside its folder.
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/files/SafeFileName.h"
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     naming.pictureNameMode = mode;
     SetNamingText(naming.pictureNamePrefix, text.substr(0, 12));
     SetNamingText(naming.replaceFrom, text.substr(0, 5));
-    SetNamingText(naming.replaceTo, text.substr(5, 5));
+    SetNamingText(naming.replaceTo, text.substr(std::min<size_t>(5, text.size()), 5));
     ST_PERLISTRECORD album;
     album.name = cleaned.empty() ? WString(u"album") : cleaned;
     const WString owner = text.substr(0, 8);
