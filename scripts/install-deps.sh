@@ -9,6 +9,7 @@ packages=(
     libcurl4-openssl-dev zlib1g-dev
     libgtest-dev libcpp-httplib-dev
     xvfb xauth fonts-wqy-microhei
+    clang libclang-rt-14-dev
 )
 
 missing=()
