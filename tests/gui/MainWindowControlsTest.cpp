@@ -18,9 +18,9 @@
 #include "core/settings/SettingsStore.h"
 #include "core/sites/SiteRecognition.h"
 #include "gui/CComboBox2.h"
+#include "gui/QtText.h"
 #include "gui/login/CDlgWebOpen.h"
 #include "gui/login/LoginMenu.h"
-#include "gui/QtText.h"
 
 namespace albumora::test {
 namespace {
@@ -131,6 +131,24 @@ TEST_F(MainWindowTest, SettingsMenuShowsAndSavesTheCurrentSitesOptions) {
     EXPECT_FALSE(LoadSettings(settings.path())
                      .settings.namingRecords[kSiteCodeHuabanDuitang]
                      .HasOption(OPT_FIX_FORMAT));
+}
+
+TEST_F(MainWindowTest, DownloadParametersFromTheMenuAreSavedForTheCurrentSite) {
+    OpenWindow();
+    auto* item = window().findChild<QAction*>(QStringLiteral("menuCommand32778"));
+    ASSERT_NE(item, nullptr);
+    ModalAnswerer answerer({[](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("threadCount"))->setText(QStringLiteral("12"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("timeoutSec"))->setText(QStringLiteral("45"));
+        QMetaObject::invokeMethod(dialog, "OnConfirm");
+    }});
+    item->trigger();
+    EXPECT_EQ(answerer.answered(), 1);
+    const SiteDownloadParams saved =
+        LoadSettings(settings.path()).settings.downloadParams[kSiteCodeHuabanDuitang];
+    EXPECT_EQ(saved.threadCount, 12);
+    EXPECT_EQ(saved.timeoutSec, 45);
+    EXPECT_EQ(window().workflow().SettingsCopy().downloadParams[kSiteCodeHuabanDuitang].threadCount, 12);
 }
 
 TEST_F(MainWindowTest, LoginMenuHoldsEveryLoginAndTheModelessSwitch) {
