@@ -1,7 +1,7 @@
 // Every name from a site, cleaned or used in a picture name, must stay one name inside its folder.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 
 #include "core/files/SafeFileName.h"

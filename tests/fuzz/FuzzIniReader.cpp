@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/settings/ExtensionSettings.h"
 #include "core/settings/CIni.h"
+#include "core/settings/ExtensionSettings.h"
 
 using namespace albumora;
 
