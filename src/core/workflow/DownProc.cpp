@@ -4,6 +4,7 @@
 #include <ctime>
 #include <vector>
 
+#include "core/workflow/Messages.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {
@@ -125,7 +126,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         }
     }
     if (threads.empty()) {
-        m_view.ShowMessage(WString(u"Create thread:DownPicFunc failed."));
+        m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
         counters.downloadActive = false;
         return {0, 0, static_cast<std::uint32_t>(n)};
     }

@@ -18,7 +18,8 @@ inline constexpr WStringView kMsgContinueAfterStop = u"已获取到部分图片�
 inline constexpr WStringView kMsgSetSaveFolder = u"请先设置保存路径";
 inline constexpr WStringView kMsgBadSaveFolder = u"请检测设置的保存路径是否有误";
 inline constexpr WStringView kMsgBadSiteCode = u"Error ListType Code.";
-inline constexpr WStringView kMsgCoordinatorFailed = u"Create thread:DownPicFunc failed.";
+inline constexpr WStringView kMsgDownloadThreadFailed = u"Create thread:DownPicFunc failed.";
+inline constexpr WStringView kMsgListThreadFailed = u"Create thread:GetListFunc failed.";
 
 // Status texts.
 inline constexpr WStringView kStatusListing = u"正在获取相册列表，请稍等...";

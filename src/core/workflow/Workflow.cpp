@@ -102,7 +102,7 @@ bool Workflow::OnListButton() {
         m_listThread = std::thread([this] { RunGuarded(kListWorkerName, [this] { GetListFunc(); }); });
     } catch (const std::system_error&) {
         --m_workersRunning;
-        m_view.ShowMessage(u"Create thread:GetListFunc failed.");
+        m_view.ShowMessage(WString(kMsgListThreadFailed));
         listState = kListIdle;
         return false;
     }
@@ -147,7 +147,7 @@ bool Workflow::OnDownloadButton() {
             std::thread([this] { RunGuarded(kDownloadWorkerName, [this] { DownPicFunc(); }); });
     } catch (const std::system_error&) {
         --m_workersRunning;
-        m_view.ShowMessage(u"Create thread:DownPicFunc failed.");
+        m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
         downloadState = kDownloadIdle;
         return false;
     }
