@@ -76,7 +76,6 @@ void TerminalView::AddGridEntry(int position) {
 void TerminalView::ChooseAlbums(std::set<int> positions) {
     std::lock_guard lock(m_mutex);
     m_chosen = std::move(positions);
-    m_allChosen = m_chosen.empty();
 }
 
 void TerminalView::SelectAllAlbums() {
@@ -89,7 +88,7 @@ std::vector<int> TerminalView::ChosenAlbums() {
     std::lock_guard lock(m_mutex);
     std::vector<int> positions;
     for (size_t p = 0; p < count; ++p) {
-        if (m_allChosen || m_chosen.contains(static_cast<int>(p))) {
+        if (m_chosen.empty() || m_chosen.contains(static_cast<int>(p))) {
             positions.push_back(static_cast<int>(p));
         }
     }

@@ -56,8 +56,7 @@ private:
 
     std::mutex m_mutex;
     bool m_liveLineOpen = false;
-    bool m_allChosen = true;
-    std::set<int> m_chosen;
+    std::set<int> m_chosen;  // empty: every album
     std::atomic<bool> m_downloadStartedByList{false};
     std::atomic<unsigned> m_messagesShown{0};
 };

@@ -4,21 +4,20 @@
 
 #include <algorithm>
 
-#include "cli/CliProcess.h"
 #include "core/settings/SettingsStore.h"
+#include "support/ProcessRunner.h"
+#include "support/TempFolder.h"
 
 namespace albumora {
 namespace {
-
-using test::RunCli;
 
 class SettingsCommand : public ::testing::Test {
 protected:
     test::ProcessResult Settings(std::vector<std::string> args = {}) {
         args.insert(args.begin(), {"--settings-dir", m_settings.path(), "settings"});
-        return RunCli(args, m_scratch);
+        return test::RunProcess(ALBUMORA_CLI_PATH, args);
     }
-    std::string SoftDat() const { return test::ReadBytes(m_settings / "soft.dat"); }
+    std::string SoftDat() const { return test::ReadFile(m_settings / "soft.dat").bytes; }
     const SiteDownloadParams& Params() {
         m_loaded = DecodeSettings(SoftDat());
         return m_loaded.downloadParams[18];
@@ -29,7 +28,6 @@ protected:
     }
 
     test::TempFolder m_settings;
-    test::TempFolder m_scratch;
     PersistentSettings m_loaded;
 };
 
@@ -46,7 +44,7 @@ TEST_F(SettingsCommand, FirstRunShowsAndCreatesTheDefaults) {
 }
 
 TEST_F(SettingsCommand, AShortFileGetsNoFirstRunDefaults) {
-    test::WriteBytes(m_settings / "soft.dat", std::string(100, '\0'));
+    test::WriteFile(m_settings / "soft.dat", std::string(100, '\0'));
     const test::ProcessResult result = Settings();
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("threads: 5\n"), std::string::npos) << result.out;
@@ -63,7 +61,7 @@ TEST_F(SettingsCommand, ChangingOneValueKeepsEveryOtherByte) {
         image.replace(8 * site, 8, std::string("\x01\x00\x02\x00\x07\x00\x3C\x00", 8));
     }
     image[8 * 18 + 4] = 16;  // threads of site 18: out of range, repaired to 5
-    test::WriteBytes(m_settings / "soft.dat", image);
+    test::WriteFile(m_settings / "soft.dat", image);
     const test::ProcessResult result = Settings({"set", "max-size", "9"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::string expected = image;

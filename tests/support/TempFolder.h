@@ -30,13 +30,6 @@ struct FileContent {
 FileContent ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);
 
-inline std::string ReadBytes(const std::string& path) {
-    return ReadFile(path).bytes;
-}
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
-    WriteFile(path, bytes);
-}
-
 // The names in a folder, sorted.
 std::vector<std::string> ListFolder(const std::string& path);
 

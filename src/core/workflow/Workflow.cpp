@@ -99,7 +99,14 @@ bool Workflow::OnListButton() {
     currentSiteCode = kSiteCodeHuabanDuitang;
     ++m_workersRunning;
     try {
-        m_listThread = std::thread([this] { RunGuarded(kListWorkerName, [this] { GetListFunc(); }); });
+        m_listThread = std::thread([this] {
+            RunGuarded(
+                kListWorkerName, [this] { GetListFunc(); },
+                [this] {
+                    listState = kListIdle;
+                    m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
+                });
+        });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgListThreadFailed));
@@ -143,8 +150,19 @@ bool Workflow::OnDownloadButton() {
     downloadState = kDownloadRunning;
     ++m_workersRunning;
     try {
-        m_downloadThread =
-            std::thread([this] { RunGuarded(kDownloadWorkerName, [this] { DownPicFunc(); }); });
+        m_downloadThread = std::thread([this] {
+            RunGuarded(
+                kDownloadWorkerName, [this] { DownPicFunc(); },
+                [this] {
+                    counters.downloadActive = false;
+                    {
+                        std::lock_guard lock(m_resultMutex);
+                        m_lastResult.error = true;
+                    }
+                    downloadState = kDownloadIdle;
+                    m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
+                });
+        });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
@@ -158,32 +176,22 @@ bool Workflow::WorkersRunning() const {
     return m_workersRunning.load() > 0;
 }
 
-void Workflow::RunGuarded(const char* name, const std::function<void()>& body) {
+void Workflow::RunGuarded(const char* name, const std::function<void()>& body,
+                          const std::function<void()>& giveControlsBack) {
+    std::string failure;
     try {
         body();
     } catch (const std::exception& error) {
-        // Nothing may escape a worker: the window must get its controls back.
-        RecoverFromWorkerFailure(name, error.what());
+        failure = error.what();
     } catch (...) {
-        RecoverFromWorkerFailure(name, "unknown error");
+        failure = "unknown error";
+    }
+    if (!failure.empty()) {
+        // Nothing may escape a worker: the window must get its controls back.
+        m_view.ShowMessage(u"内部错误（" + WidenAscii(name) + u"）：" + FromUtf8(failure));
+        giveControlsBack();
     }
     --m_workersRunning;
-}
-
-void Workflow::RecoverFromWorkerFailure(const char* name, const char* what) {
-    m_view.ShowMessage(u"内部错误（" + WidenAscii(name) + u"）：" + FromUtf8(what));
-    if (name == std::string_view(kListWorkerName)) {
-        listState = kListIdle;
-        m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
-    } else {
-        counters.downloadActive = false;
-        {
-            std::lock_guard lock(m_resultMutex);
-            m_lastResult.error = true;
-        }
-        downloadState = kDownloadIdle;
-        m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
-    }
 }
 
 PersistentSettings Workflow::SettingsCopy() const {

@@ -142,8 +142,9 @@ private:
     void StartAlbumFolder(const ST_PERLISTRECORD& album);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
-    void RunGuarded(const char* name, const std::function<void()>& body);
-    void RecoverFromWorkerFailure(const char* name, const char* what);
+    // Runs a worker's body; when it throws, tells the user and gives the controls back.
+    void RunGuarded(const char* name, const std::function<void()>& body,
+                    const std::function<void()>& giveControlsBack);
 
     // Downloads the job's pictures with up to `activeThreadCount` picture threads; returns how
     // many failed.

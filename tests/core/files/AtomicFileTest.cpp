@@ -17,9 +17,9 @@ int EntryCount(const std::string& folder) {
 
 TEST(WriteFileAtomically, ReplacesTheWholeFileAndLeavesNoTemporaryFile) {
     test::TempFolder temp;
-    test::WriteBytes(temp / "soft.dat", std::string(5000, 'o'));
+    test::WriteFile(temp / "soft.dat", std::string(5000, 'o'));
     EXPECT_TRUE(WriteFileAtomically(temp / "soft.dat", "new"));
-    EXPECT_EQ(test::ReadBytes(temp / "soft.dat"), "new");
+    EXPECT_EQ(test::ReadFile(temp / "soft.dat").bytes, "new");
     EXPECT_EQ(EntryCount(temp.path()), 1);
 }
 
@@ -27,9 +27,9 @@ TEST(WriteFileAtomically, AFailedWriteKeepsWhatWasThere) {
     test::TempFolder temp;
     // The target is a folder: the rename fails after the temporary file was written.
     fs::create_directory(temp / "target");
-    test::WriteBytes(temp / "target/keep", "kept");
+    test::WriteFile(temp / "target/keep", "kept");
     EXPECT_FALSE(WriteFileAtomically(temp / "target", "new"));
-    EXPECT_EQ(test::ReadBytes(temp / "target/keep"), "kept");
+    EXPECT_EQ(test::ReadFile(temp / "target/keep").bytes, "kept");
     EXPECT_EQ(EntryCount(temp.path()), 1);
     EXPECT_FALSE(WriteFileAtomically(temp / "missing/soft.dat", "new"));
 }

@@ -25,7 +25,7 @@ TEST(CreateFolderTree, CreatesNestedFoldersAndNormalisesThePath) {
 
 TEST(CreateFolderTree, ReportsTheFolderThatCannotBeMade) {
     test::TempFolder temp;
-    test::WriteBytes(temp / "file", "x");
+    test::WriteFile(temp / "file", "x");
     WString failed;
     WString throughFile = FromUtf8(temp.path()) + u"file/sub";
     EXPECT_FALSE(CreateFolderTree(throughFile, &failed));
@@ -54,11 +54,11 @@ class FixPictureExtensionRows : public ::testing::TestWithParam<HeaderRow> {};
 TEST_P(FixPictureExtensionRows, RenamesByContent) {
     const HeaderRow& row = GetParam();
     test::TempFolder temp;
-    test::WriteBytes(temp / ToUtf8(row.name), row.header);
+    test::WriteFile(temp / ToUtf8(row.name), row.header);
     WString path = FromUtf8(temp.path()) + row.name;
     EXPECT_TRUE(FixPictureExtension(path, row.defaultExtension));
     EXPECT_EQ(path, FromUtf8(temp.path()) + row.expectedName);
-    EXPECT_EQ(test::ReadBytes(ToUtf8(path)), row.header);
+    EXPECT_EQ(test::ReadFile(ToUtf8(path)).bytes, row.header);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,19 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FixPictureExtension, NeverReplacesAnExistingFile) {
     test::TempFolder temp;
-    test::WriteBytes(temp / "x.jpg", "\x89PNG");
-    test::WriteBytes(temp / "x.png", "older picture");
+    test::WriteFile(temp / "x.jpg", "\x89PNG");
+    test::WriteFile(temp / "x.png", "older picture");
     WString path = FromUtf8(temp.path()) + u"x.jpg";
     EXPECT_FALSE(FixPictureExtension(path));
     EXPECT_EQ(path, FromUtf8(temp.path()) + u"x.jpg");  // still names the file that exists
-    EXPECT_EQ(test::ReadBytes(temp / "x.png"), "older picture");
-    EXPECT_EQ(test::ReadBytes(temp / "x.jpg"), "\x89PNG");
+    EXPECT_EQ(test::ReadFile(temp / "x.png").bytes, "older picture");
+    EXPECT_EQ(test::ReadFile(temp / "x.jpg").bytes, "\x89PNG");
 }
 
 TEST(FixPictureExtension, ADotInAFolderNameIsNoExtension) {
     test::TempFolder temp;
     fs::create_directory(temp / "v1.0");
-    test::WriteBytes(temp / "v1.0/pic", "\xFF\xD8");
+    test::WriteFile(temp / "v1.0/pic", "\xFF\xD8");
     WString path = FromUtf8(temp.path()) + u"v1.0/pic";
     EXPECT_TRUE(FixPictureExtension(path));
     EXPECT_EQ(path, FromUtf8(temp.path()) + u"v1.0/pic.jpg");
@@ -118,7 +118,7 @@ TEST(HasPictureExtension, KnownExtensionsInAnyCase) {
 
 TEST(SetFileTimes, SetsAccessAndModificationTime) {
     test::TempFolder temp;
-    test::WriteBytes(temp / "f", "x");
+    test::WriteFile(temp / "f", "x");
     fs::create_directory(temp / "d");
     const std::int64_t instant = 1262304000;  // 2010-01-01 00:00:00 UTC
     SetFileTimes(FromUtf8(temp / "f"), instant);

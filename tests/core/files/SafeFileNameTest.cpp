@@ -81,7 +81,7 @@ TEST_P(HostileNames, StayInsideTheirFolder) {
         }
         // The file system takes the name, and the file lands in the folder itself.
         test::TempFolder folder;
-        test::WriteBytes(folder / bytes, "x");
+        test::WriteFile(folder / bytes, "x");
         const auto entries = std::distance(std::filesystem::directory_iterator(folder.path()),
                                            std::filesystem::directory_iterator());
         EXPECT_EQ(entries, 1);

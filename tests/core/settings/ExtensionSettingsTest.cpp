@@ -37,7 +37,7 @@ class IniEncodings : public ::testing::TestWithParam<EncodingRow> {};
 
 TEST_P(IniEncodings, ReadTheSameSettings) {
     test::TempFolder temp;
-    test::WriteBytes(temp / kExtensionSettingsFileName, GetParam().bytes);
+    test::WriteFile(temp / kExtensionSettingsFileName, GetParam().bytes);
     const ExtensionSettings s = ReadExtensionSettings(temp.path());
     EXPECT_EQ(s.qzoneV2Encoding, kIniCharsetUtf8);
     EXPECT_EQ(s.qzoneV3Encoding, kIniCharsetAnsi);
@@ -73,7 +73,7 @@ TEST(ReadExtensionSettings, GarbageIsQuietlyIgnored) {
     for (int i = 0; i < 4096; ++i) {
         garbage.push_back(static_cast<char>((i * 37) & 0xFF));
     }
-    test::WriteBytes(temp / kExtensionSettingsFileName, "[\n=\n[x\n" + garbage);
+    test::WriteFile(temp / kExtensionSettingsFileName, "[\n=\n[x\n" + garbage);
     const ExtensionSettings s = ReadExtensionSettings(temp.path());
     EXPECT_EQ(s.jdPictureMethod, 1);
 }

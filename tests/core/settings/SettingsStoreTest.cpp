@@ -50,7 +50,7 @@ TEST(LoadSettings, FirstRunCreatesTheDefaultImage) {
     for (std::size_t i = 0; i < prefix.size(); ++i) {
         PutU16(expected, NamingOffset(17) + 2 * i, prefix[i]);
     }
-    EXPECT_EQ(test::ReadBytes(temp / "soft.dat"), expected);
+    EXPECT_EQ(test::ReadFile(temp / "soft.dat").bytes, expected);
     EXPECT_EQ(EncodeSettings(loaded.settings), expected);
 }
 
@@ -60,7 +60,7 @@ TEST(LoadSettings, AShortFileKeepsItsBytesAndGetsNoFirstRunDefaults) {
     PutU16(head, ParamsOffset(2) + 0, 123);  // minSizeK of site 2
     PutU16(head, ParamsOffset(2) + 4, 7);    // threads of site 2
     PutU16(head, ParamsOffset(2) + 6, 60);   // time-out of site 2
-    test::WriteBytes(temp / "soft.dat", head);
+    test::WriteFile(temp / "soft.dat", head);
 
     const LoadedSettings loaded = LoadSettings(temp.path());
     EXPECT_TRUE(loaded.fileFound);
@@ -70,7 +70,7 @@ TEST(LoadSettings, AShortFileKeepsItsBytesAndGetsNoFirstRunDefaults) {
     EXPECT_EQ(loaded.settings.downloadParams[18].threadCount, 5);  // repaired, not the first-run 3
     EXPECT_EQ(loaded.settings.namingRecords[7].optionFlags, 0);
     EXPECT_EQ(loaded.settings.namingRecords[17].pictureNamePrefix[0], u'\0');
-    EXPECT_EQ(test::ReadBytes(temp / "soft.dat").size(), 19808u);
+    EXPECT_EQ(test::ReadFile(temp / "soft.dat").bytes.size(), 19808u);
 }
 
 struct ClampRow {
