@@ -14,7 +14,10 @@ namespace albumora::gui {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: albumora [--settings-dir DIR]\n";
+constexpr const char* kUsage =
+    "Usage: albumora [--settings-dir DIR] [ADDRESS]\n"
+    "  --settings-dir DIR  keep soft.dat, cookies.txt and the cover cache in DIR\n"
+    "  ADDRESS             a Huaban board or Duitang address to put in the address box\n";
 
 }  // namespace
 
@@ -24,11 +27,13 @@ CAlbumoraApp::CAlbumoraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QStringLiteral(ALBUMORA_VERSION));
 }
 
-bool CAlbumoraApp::ParseArguments(std::string& settingsDir) const {
+bool CAlbumoraApp::ParseArguments(Arguments& parsed) const {
     const QStringList args = arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--settings-dir") && i + 1 < args.size()) {
-            settingsDir = args[++i].toStdString();
+            parsed.settingsDir = args[++i].toStdString();
+        } else if (!args[i].startsWith(QLatin1Char('-')) && parsed.address.isEmpty()) {
+            parsed.address = args[i].trimmed();
         } else {
             return false;
         }
@@ -37,18 +42,21 @@ bool CAlbumoraApp::ParseArguments(std::string& settingsDir) const {
 }
 
 int CAlbumoraApp::Run() {
-    std::string settingsDir;
-    if (!ParseArguments(settingsDir)) {
+    Arguments parsed;
+    if (!ParseArguments(parsed)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const std::string settingsFolder = ResolveSettingsFolder(settingsDir);
+    const std::string settingsFolder = ResolveSettingsFolder(parsed.settingsDir);
     if (settingsFolder.empty()) {
         QMessageBox::critical(nullptr, applicationDisplayName(), QStringLiteral("无法创建设置文件夹。"));
         return 1;
     }
     CookieStore cookies(settingsFolder + "cookies.txt");
     CAlbumoraDlg window(settingsFolder, &cookies);
+    if (!parsed.address.isEmpty()) {
+        window.SetAddress(parsed.address);
+    }
     // The splash covers the start-up step and hands over to the main window when it reports.
     QPointer<CSplashScreenEx> splash = ShowStartupSplash(&window);
     connect(&window, &CAlbumoraDlg::startupFinished, &window, [&window, splash] {

@@ -17,8 +17,12 @@ public:
     int Run();
 
 private:
-    // The folder of "--settings-dir DIR"; empty when not given. False on an unknown argument.
-    bool ParseArguments(std::string& settingsDir) const;
+    struct Arguments {
+        std::string settingsDir;  // "--settings-dir DIR"; empty when not given
+        QString address;          // the one free argument; empty when not given
+    };
+    // False on an unknown option or a second address.
+    bool ParseArguments(Arguments& parsed) const;
 };
 
 }  // namespace albumora::gui

@@ -206,6 +206,10 @@ void CAlbumoraDlg::TakeClipboardAddress() {
     }
 }
 
+void CAlbumoraDlg::SetAddress(const QString& address) {
+    m_addressBox->setEditText(address);
+}
+
 void CAlbumoraDlg::RunStartupStep() {
     {
         const QSignalBlocker quiet(m_siteSelector);

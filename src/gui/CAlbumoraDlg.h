@@ -52,6 +52,8 @@ public:
     ~CAlbumoraDlg() override;
 
     Workflow& workflow() { return m_workflow; }
+    // An address given on the command line; it takes the place of the clipboard's.
+    void SetAddress(const QString& address);
     CMyGridCtrl* grid() const { return m_grid; }
     // Set once the start-up step has run; the list button does nothing before.
     bool isReady() const { return m_workflow.ready; }

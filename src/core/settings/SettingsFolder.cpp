@@ -33,6 +33,11 @@ bool IsUnder(const fs::path& child, const fs::path& parent) {
     return true;
 }
 
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
 fs::path TemporaryFolder() {
     std::error_code ec;
     fs::path temp = fs::temp_directory_path(ec);
@@ -47,10 +52,13 @@ std::string ResolveSettingsFolder(const std::string& explicitFolder) {
     if (!explicitFolder.empty()) {
         folder = fs::absolute(explicitFolder, ec);
     } else {
+        const char* homeVariable = std::getenv("HOME");
+        const fs::path home = homeVariable && *homeVariable ? homeVariable : "/";
         folder = fs::current_path(ec);
-        if (ec || IsUnder(folder, TemporaryFolder())) {
-            const char* home = std::getenv("HOME");
-            folder = fs::path(home && *home ? home : "/") / "Documents" / "Fotavo";
+        // A desktop launcher starts programs in the home folder or the root: the settings files
+        // would clutter the one and cannot be written to the other.
+        if (ec || IsUnder(folder, TemporaryFolder()) || SameFolder(folder, home) || SameFolder(folder, "/")) {
+            folder = home / "Documents" / "Fotavo";
         }
     }
     fs::create_directories(folder, ec);
