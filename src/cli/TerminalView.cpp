@@ -8,6 +8,25 @@
 
 namespace albumora::cli {
 
+namespace {
+
+// A terminal redrawn more often than this only flickers.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+}  // namespace
+
+std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, double seconds) {
+    char line[160];
+    // The rate of the first instants says nothing.
+    if (seconds >= 0.5 && done > 0) {
+        std::snprintf(line, sizeof line, "已下载 %u/%u 张，%.1f 张/秒，失败 %u 张", done, total,
+                      done / seconds, failed);
+    } else {
+        std::snprintf(line, sizeof line, "已下载 %u/%u 张，失败 %u 张", done, total, failed);
+    }
+    return line;
+}
+
 TerminalView::TerminalView(WString address, WString saveFolder, bool listOnly)
     : m_address(std::move(address)),
       m_saveFolder(std::move(saveFolder)),
@@ -25,7 +44,7 @@ void TerminalView::SetStatusText(StatusLine line, const WString& text) {
     std::lock_guard lock(m_mutex);
     if (line == StatusLine::Progress) {
         // Counts change with every picture: only a terminal shows them, in place.
-        if (m_liveProgress && !text.empty()) {
+        if (m_liveProgress && !text.empty() && !m_picturesRunning) {
             std::fprintf(stderr, "\r\033[K%s", ToUtf8(text).c_str());
             m_liveLineOpen = true;
         }
@@ -102,8 +121,27 @@ void TerminalView::StartDownload() {
     }
 }
 
+void TerminalView::ShowPictureProgress(unsigned done, unsigned total, unsigned failed) {
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_mutex);
+    if (done == 0 || !m_picturesRunning) {
+        m_picturesStarted = now;
+        m_picturesRunning = true;
+    } else if (done < total && now - m_lastDrawn < kRedrawInterval) {
+        return;
+    }
+    if (!m_liveProgress) {
+        return;
+    }
+    m_lastDrawn = now;
+    const double seconds = std::chrono::duration<double>(now - m_picturesStarted).count();
+    std::fprintf(stderr, "\r\033[K%s", PictureProgressLine(done, total, failed, seconds).c_str());
+    m_liveLineOpen = true;
+}
+
 void TerminalView::AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) {
     std::lock_guard lock(m_mutex);
+    m_picturesRunning = false;
     EndLiveLineLocked();
     std::fprintf(stderr, "已下载%u/%u，失败 %u 张，用时 %u 秒\n", pictureCount - failedCount, pictureCount,
                  failedCount, elapsedSec);

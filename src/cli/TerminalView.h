@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -10,6 +11,10 @@
 #include "core/workflow/WorkflowView.h"
 
 namespace albumora::cli {
+
+// The live line of an album's pictures: done of total, pictures per second since they started, and
+// the failures so far.
+std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, double seconds);
 
 // The workers' view on a terminal: status texts and messages on standard error, the progress as one
 // live line when standard error is a terminal. When only listing, album rows go to standard output
@@ -41,6 +46,7 @@ public:
     WString AddressText() override { return m_address; }
     WString SaveFolderText() override { return m_saveFolder; }
     int AlbumKindSelection() override { return -1; }
+    void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 
@@ -56,6 +62,10 @@ private:
 
     std::mutex m_mutex;
     bool m_liveLineOpen = false;
+    // While an album's pictures download, its counts line stands for the coarser progress texts.
+    bool m_picturesRunning = false;
+    std::chrono::steady_clock::time_point m_picturesStarted;
+    std::chrono::steady_clock::time_point m_lastDrawn;
     std::set<int> m_chosen;  // empty: every album
     std::atomic<bool> m_downloadStartedByList{false};
     std::atomic<unsigned> m_messagesShown{0};

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -143,8 +144,15 @@ void CAlbumoraDlg::BuildControls() {
     m_statusLine1->setObjectName(QStringLiteral("statusLine1"));
     m_statusLine2 = new QLabel(this);
     m_statusLine2->setObjectName(QStringLiteral("statusLine2"));
+    m_pictureProgress = new QProgressBar(this);
+    m_pictureProgress->setObjectName(QStringLiteral("pictureProgress"));
+    m_pictureProgress->setFixedWidth(240);
+    m_pictureProgress->hide();
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(m_statusLine2, 1);
+    progressRow->addWidget(m_pictureProgress);
     root->addWidget(m_statusLine1);
-    root->addWidget(m_statusLine2);
+    root->addLayout(progressRow);
 
     auto* noticeRow = new QHBoxLayout;
     m_noticeLine = new QLabel(kNotice, this);

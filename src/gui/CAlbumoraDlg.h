@@ -21,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
 
 namespace albumora {
@@ -75,6 +76,7 @@ public:
     WString AddressText() override;
     WString SaveFolderText() override;
     int AlbumKindSelection() override;
+    void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 
@@ -192,6 +194,7 @@ private:
     QCheckBox* m_pictureViewBox = nullptr;
     QLabel* m_statusLine1 = nullptr;
     QLabel* m_statusLine2 = nullptr;
+    QProgressBar* m_pictureProgress = nullptr;  // the album at work; hidden until its pictures start
     QLabel* m_noticeLine = nullptr;
     QLabel* m_ratingSortLink = nullptr;
     QLabel* m_ratingLink2 = nullptr;

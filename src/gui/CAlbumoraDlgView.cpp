@@ -6,9 +6,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QUrl>
+#include <algorithm>
 
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
@@ -38,6 +40,7 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 }
                 m_selectAllBox->setChecked(false);
                 m_listButton->setText(QStringLiteral("终止获取"));
+                m_pictureProgress->hide();
                 m_noticeLine->hide();
                 break;
             case ControlMoment::ListEnds:
@@ -55,6 +58,7 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 break;
             case ControlMoment::DownloadStarts:
                 m_downloadButton->setText(QStringLiteral("终止下载"));
+                m_pictureProgress->hide();
                 for (QWidget* control : std::initializer_list<QWidget*>{
                          m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
                          m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
@@ -138,6 +142,17 @@ WString CAlbumoraDlg::SaveFolderText() {
 int CAlbumoraDlg::AlbumKindSelection() {
     std::lock_guard lock(m_mirrorMutex);
     return m_albumKindMirror;
+}
+
+void CAlbumoraDlg::ShowPictureProgress(unsigned done, unsigned total, unsigned failed) {
+    Post([this, done, total, failed] {
+        // The last album's count stays in view after the run, until the next list or download.
+        m_pictureProgress->setRange(0, static_cast<int>(std::max(total, 1U)));
+        m_pictureProgress->setValue(static_cast<int>(std::min(done, total)));
+        m_pictureProgress->setFormat(failed == 0 ? QStringLiteral("%v/%m")
+                                                 : QStringLiteral("%v/%m，失败 %1").arg(failed));
+        m_pictureProgress->show();
+    });
 }
 
 void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {

@@ -112,6 +112,42 @@ TEST_F(AlbumCommandsTest, SingleAlbumDownloadsOnceAndFailuresShowInTheExitCode) 
               (std::vector<std::string>{"说明1.jpg", "说明3.jpg"}));
 }
 
+TEST_F(AlbumCommandsTest, TerminalShowsOneLiveLineOfPicturesRateAndFailures) {
+    FakeDuitangUser user;
+    user.albums.push_back({"910", "慢册", MakeDuitangPictures("910", 10)});
+    ServeDuitangUser(SharedTestServer(), user);
+    SharedTestServer().Route(kFakeDuitangPictureHost, "/uploads/item/p910_7.jpg", Response{.status = 404});
+    ASSERT_EQ(Cli({"settings", "set", "threads", "2"}).exitCode, 0);
+    // Slow enough that the pictures take longer than the rate needs to mean something.
+    SharedTestServer().SetLatency(std::chrono::milliseconds(150));
+    const ProcessResult result =
+        RunProcessOnTerminal(ALBUMORA_CLI_PATH,
+                             {"--settings-dir", m_settings.path(), "download",
+                              "http://www.duitang.com/album/?id=910", "--save", m_save.path()},
+                             {{"http_proxy", SharedTestServer().proxyUrl()}}, std::chrono::seconds(60));
+    SharedTestServer().SetLatency(std::chrono::milliseconds(0));
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+
+    // Each redraw returns to the start of the line and clears it; the line ends once, before the
+    // album's summary.
+    const std::string& err = result.err;
+    EXPECT_NE(err.find("\r\033[K已下载 0/10 张，失败 0 张"), std::string::npos) << err;
+    const size_t last = err.rfind("\r\033[K");
+    ASSERT_NE(last, std::string::npos);
+    const std::string lastLine = err.substr(last + 4, err.find('\n', last) - last - 4);
+    EXPECT_EQ(lastLine.rfind("已下载 10/10 张，", 0), 0u) << lastLine;
+    EXPECT_NE(lastLine.find(" 张/秒，失败 1 张"), std::string::npos) << lastLine;
+    EXPECT_NE(err.find("已下载9/10，失败 1 张"), std::string::npos) << err;
+    // The coarse progress texts do not break into the counts line.
+    EXPECT_EQ(err.find("已下载10/10......"), std::string::npos) << err;
+
+    // Off a terminal, nothing is redrawn.
+    const ProcessResult piped =
+        Cli({"download", "http://www.duitang.com/album/?id=910", "--save", m_save.path()});
+    EXPECT_EQ(piped.err.find('\r'), std::string::npos) << piped.err;
+    EXPECT_NE(piped.err.find("已下载"), std::string::npos) << piped.err;
+}
+
 TEST_F(AlbumCommandsTest, DownloadWithoutSaveFolderIsAUsageError) {
     const ProcessResult result = Cli({"download", "http://huaban.com/boards/1001/"});
     EXPECT_EQ(result.exitCode, 2);

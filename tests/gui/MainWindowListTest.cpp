@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "MainWindowTest.h"
@@ -37,6 +38,28 @@ TEST_F(MainWindowTest, PastedHuabanBoardListsOneAlbumAndDownloadsItWithoutAFurth
     EXPECT_TRUE(WaitUntil([&] {
         return address->HistoryItems() == QStringList{QStringLiteral("http://huaban.com/boards/1001/")};
     }));
+}
+
+TEST_F(MainWindowTest, ProgressBarCountsTheAlbumsPicturesAndKeepsItsFailuresInView) {
+    FakeHuabanBoard board;
+    board.pins = MakePins(400, 4);
+    ServeHuabanBoard(SharedTestServer(), board);
+    SharedTestServer().Route(kFakeHuabanPictureHost, "/key398", Response{.status = 404});
+
+    OpenWindow();
+    auto* progress = Control<QProgressBar>("pictureProgress");
+    EXPECT_FALSE(progress->isVisible());
+    StartList("http://huaban.com/boards/1001/");
+    ASSERT_TRUE(WaitForDownloadEnd());
+    ASSERT_TRUE(WaitUntil([&] { return progress->value() == 4; }));
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), 4);
+    EXPECT_EQ(progress->text(), QStringLiteral("4/4，失败 1"));
+
+    // The next fetch starts from a clean slate.
+    SharedTestServer().ClearRoutes();
+    List("http://huaban.com/boards/1001/");
+    EXPECT_FALSE(progress->isVisible());
 }
 
 TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {

@@ -21,4 +21,10 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
                          const std::vector<std::pair<std::string, std::string>>& env = {},
                          std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
+// As RunProcess, but with standard error on a pseudo-terminal, as when a person runs the program;
+// `err` holds what the terminal received (line ends as "\r\n").
+ProcessResult RunProcessOnTerminal(const std::string& program, const std::vector<std::string>& args,
+                                   const std::vector<std::pair<std::string, std::string>>& env = {},
+                                   std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
 }  // namespace albumora::test

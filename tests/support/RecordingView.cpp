@@ -64,6 +64,16 @@ void RecordingView::StartDownload() {
 
 void RecordingView::HistoryAdded(HistoryKind, const WString&) {}
 
+void RecordingView::ShowPictureProgress(unsigned done, unsigned total, unsigned failed) {
+    std::lock_guard lock(m_mutex);
+    m_pictureProgress.push_back({done, total, failed});
+}
+
+std::vector<RecordingView::PictureProgress> RecordingView::pictureProgress() const {
+    std::lock_guard lock(m_mutex);
+    return m_pictureProgress;
+}
+
 void RecordingView::AlbumFinished(unsigned, unsigned, unsigned failedCount) {
     std::lock_guard lock(m_mutex);
     m_albumFailures.push_back(failedCount);

@@ -38,6 +38,7 @@ public:
     WString AddressText() override { return address; }
     WString SaveFolderText() override { return saveFolder; }
     int AlbumKindSelection() override { return -1; }
+    void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 
@@ -48,6 +49,12 @@ public:
     std::vector<ControlMoment> moments() const;
     std::vector<std::string> openedFolders() const;
     std::vector<unsigned> albumFailures() const;
+    struct PictureProgress {
+        unsigned done;
+        unsigned total;
+        unsigned failed;
+    };
+    std::vector<PictureProgress> pictureProgress() const;
     int downloadsStarted() const;
 
 private:
@@ -60,6 +67,7 @@ private:
     std::vector<ControlMoment> m_moments;
     std::vector<std::string> m_opened;
     std::vector<unsigned> m_albumFailures;
+    std::vector<PictureProgress> m_pictureProgress;
     int m_downloadsStarted = 0;
 };
 

@@ -106,11 +106,13 @@ Workflow::DownProcResult Workflow::DownProc() {
             } catch (...) {
                 // Out of memory or the like: this picture is lost, the album goes on.
             }
-            if (!saved) {
-                (keptOut ? filtered : failed).fetch_add(1);
-            }
             {
+                // Under the coordinator's lock, so that the failures it reports are among the
+                // pictures it reports as done.
                 std::lock_guard lock(m_coordinatorMutex);
+                if (!saved) {
+                    (keptOut ? filtered : failed).fetch_add(1);
+                }
                 counters.finishedCount.fetch_add(1);
             }
             m_coordinatorWake.notify_all();
@@ -133,6 +135,7 @@ Workflow::DownProcResult Workflow::DownProc() {
 
     std::uint32_t reported = 0;
     const auto total = static_cast<std::uint32_t>(n);
+    m_view.ShowPictureProgress(0, total, 0);
     {
         std::unique_lock lock(m_coordinatorMutex);
         for (;;) {
@@ -143,9 +146,11 @@ Workflow::DownProcResult Workflow::DownProc() {
                 break;
             }
             reported = counters.finishedCount;
+            const std::uint32_t failedSoFar = failed;
             lock.unlock();
             m_view.SetStatusText(StatusLine::Progress,
                                  u"已下载" + IntToText(reported) + u"/" + IntToText(total) + u"......");
+            m_view.ShowPictureProgress(reported, total, failedSoFar);
             lock.lock();
             if (reported >= total) {
                 break;

@@ -57,6 +57,9 @@ public:
     // The album kind selector's position, or -1 while it is hidden.
     virtual int AlbumKindSelection() = 0;
 
+    // The album at work: `done` of its `total` pictures have finished, `failed` of them without being
+    // saved. Called with done 0 when its pictures start, then each time the count changes.
+    virtual void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) = 0;
     // An album's pictures have all finished (or the run was stopped) after `elapsedSec` seconds.
     virtual void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) = 0;
     // "Open the folder when done".

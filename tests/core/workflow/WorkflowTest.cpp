@@ -424,5 +424,45 @@ TEST_F(WorkflowTest, DownloadConcurrencyWithFifteenThreads) {
     EXPECT_EQ(workflow().counters.downloadActive, false);
 }
 
+TEST_F(WorkflowTest, PictureProgressCountsUpToTheAlbumWithItsFailures) {
+    EditSite([](SiteNamingRecord&, SiteDownloadParams& params) { params.threadCount = 4; });
+    FakeDuitangUser user;
+    user.albums.push_back({"710", "丙", test::MakeDuitangPictures("710", 30)});
+    user.albums.push_back({"711", "丁", test::MakeDuitangPictures("711", 3)});
+    test::ServeDuitangUser(SharedTestServer(), user);
+    for (const char* missing : {"/uploads/item/p710_4.jpg", "/uploads/item/p710_17.jpg"}) {
+        SharedTestServer().Route(test::kFakeDuitangPictureHost, missing, test::Response{.status = 404});
+    }
+    List("http://www.duitang.com/people/?user_id=7788");
+    Download();
+
+    const auto reports = view.pictureProgress();
+    ASSERT_FALSE(reports.empty());
+    // Each album starts from nothing and ends complete; in between the counts only grow, and the
+    // failures are always among the pictures counted as done.
+    std::vector<std::pair<unsigned, unsigned>> albumEnds;
+    unsigned lastDone = 0;
+    unsigned lastFailed = 0;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        const auto& report = reports[i];
+        if (report.done == 0) {
+            EXPECT_EQ(report.failed, 0u);
+            if (i > 0) {
+                albumEnds.emplace_back(reports[i - 1].done, reports[i - 1].failed);
+            }
+        } else {
+            EXPECT_GT(report.done, lastDone);
+            EXPECT_GE(report.failed, lastFailed);
+        }
+        EXPECT_LE(report.failed, report.done);
+        EXPECT_EQ(report.total, albumEnds.empty() ? 30u : 3u);
+        lastDone = report.done;
+        lastFailed = report.failed;
+    }
+    albumEnds.emplace_back(reports.back().done, reports.back().failed);
+    EXPECT_EQ(albumEnds, (std::vector<std::pair<unsigned, unsigned>>{{30, 2}, {3, 0}}));
+    EXPECT_EQ(view.albumFailures(), (std::vector<unsigned>{2, 0}));
+}
+
 }  // namespace
 }  // namespace albumora
