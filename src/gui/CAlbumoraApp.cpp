@@ -1,5 +1,6 @@
 #include "gui/CAlbumoraApp.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
@@ -9,6 +10,11 @@
 #include "gui/CAlbumoraDlg.h"
 #include "gui/dialogs/CSplashScreenEx.h"
 #include "gui/dialogs/StartupSplash.h"
+
+// Resources of a static library stay out of the link unless something names them.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(appicon);
+}
 
 namespace albumora::gui {
 
@@ -25,6 +31,11 @@ CAlbumoraApp::CAlbumoraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Albumora"));
     setApplicationDisplayName(QStringLiteral("Albumora"));
     setApplicationVersion(QStringLiteral(ALBUMORA_VERSION));
+    // The SVG is drawn by Qt's SVG icon engine at whatever size the window manager asks for.
+    InitIconResource();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/albumora.svg")));
+    // Wayland matches the window to the installed desktop entry (and its icon) by this name.
+    setDesktopFileName(QStringLiteral("albumora"));
 }
 
 bool CAlbumoraApp::ParseArguments(Arguments& parsed) const {
