@@ -69,13 +69,26 @@ int CAlbumoraApp::Run() {
         window.SetAddress(parsed.address);
     }
     // The splash covers the start-up step and hands over to the main window when it reports.
-    QPointer<CSplashScreenEx> splash = ShowStartupSplash(&window);
-    connect(&window, &CAlbumoraDlg::startupFinished, &window, [&window, splash] {
+    // Showing a splash window runs the events already posted, the start-up step among them, so
+    // the report can come while the splash is still being shown: then the hand-over waits for it.
+    QPointer<CSplashScreenEx> splash;
+    bool started = false;
+    const auto handOver = [&window, &splash] {
         if (splash) {
             splash->Hide();
         }
         window.show();
+    };
+    connect(&window, &CAlbumoraDlg::startupFinished, &window, [&started, &splash, &handOver] {
+        started = true;
+        if (splash) {
+            handOver();
+        }
     });
+    splash = ShowStartupSplash(&window);
+    if (started) {
+        handOver();
+    }
     return exec();
 }
 
