@@ -31,8 +31,10 @@ tsan: deps
 screenshot: deps
 	scripts/screenshot.sh
 
-# The Debian package, from the release build.
-package: build-release
+# The Debian package, from the release build of what it ships (the tests are not built for it).
+package: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target albumora albumora-cli albumora_icons
 	@cd build/release && cpack
 	@echo "Package: $$(ls -t build/release/albumora_*.deb | head -n 1)"
 
