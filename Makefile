@@ -1,5 +1,5 @@
 # The two set-up commands of the README: `make run` and `make test`.
-.PHONY: run test deps build-release build-debug asan tsan screenshot clean
+.PHONY: run test deps build-release build-debug asan tsan screenshot package check-package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -30,6 +30,17 @@ tsan: deps
 
 screenshot: deps
 	scripts/screenshot.sh
+
+# The Debian package, from the release build of what it ships (the tests are not built for it).
+package: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target albumora albumora-cli albumora_icons
+	@cd build/release && cpack
+	@echo "Package: $$(ls -t build/release/albumora_*.deb | head -n 1)"
+
+# Builds the package, installs it, starts both programs from it and removes it again.
+check-package:
+	scripts/check-package.sh
 
 clean:
 	rm -rf build

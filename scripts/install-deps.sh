@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config make
-    qt6-base-dev qt6-webengine-dev
+    qt6-base-dev qt6-webengine-dev qt6-svg-dev
     libcurl4-openssl-dev zlib1g-dev
     libgtest-dev libcpp-httplib-dev
     xvfb xauth fonts-wqy-microhei
     clang libclang-rt-14-dev
+    dpkg-dev desktop-file-utils x11-utils
 )
 
 missing=()

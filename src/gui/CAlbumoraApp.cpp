@@ -1,5 +1,6 @@
 #include "gui/CAlbumoraApp.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
@@ -9,6 +10,11 @@
 #include "gui/CAlbumoraDlg.h"
 #include "gui/dialogs/CSplashScreenEx.h"
 #include "gui/dialogs/StartupSplash.h"
+
+// Resources of a static library stay out of the link unless something names them.
+static void InitIconResource() {
+    Q_INIT_RESOURCE(appicon);
+}
 
 namespace albumora::gui {
 
@@ -25,6 +31,11 @@ CAlbumoraApp::CAlbumoraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Albumora"));
     setApplicationDisplayName(QStringLiteral("Albumora"));
     setApplicationVersion(QStringLiteral(ALBUMORA_VERSION));
+    // The SVG is drawn by Qt's SVG icon engine at whatever size the window manager asks for.
+    InitIconResource();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/albumora.svg")));
+    // Wayland matches the window to the installed desktop entry (and its icon) by this name.
+    setDesktopFileName(QStringLiteral("albumora"));
 }
 
 bool CAlbumoraApp::ParseArguments(Arguments& parsed) const {
@@ -58,13 +69,26 @@ int CAlbumoraApp::Run() {
         window.SetAddress(parsed.address);
     }
     // The splash covers the start-up step and hands over to the main window when it reports.
-    QPointer<CSplashScreenEx> splash = ShowStartupSplash(&window);
-    connect(&window, &CAlbumoraDlg::startupFinished, &window, [&window, splash] {
+    // Showing a splash window runs the events already posted, the start-up step among them, so
+    // the report can come while the splash is still being shown: then the hand-over waits for it.
+    QPointer<CSplashScreenEx> splash;
+    bool started = false;
+    const auto handOver = [&window, &splash] {
         if (splash) {
             splash->Hide();
         }
         window.show();
+    };
+    connect(&window, &CAlbumoraDlg::startupFinished, &window, [&started, &splash, &handOver] {
+        started = true;
+        if (splash) {
+            handOver();
+        }
     });
+    splash = ShowStartupSplash(&window);
+    if (started) {
+        handOver();
+    }
     return exec();
 }
 
