@@ -1,5 +1,5 @@
 # The two set-up commands of the README: `make run` and `make test`.
-.PHONY: run test deps build-release build-debug asan tsan screenshot clean
+.PHONY: run test deps build-release build-debug asan tsan screenshot demo demo-cli clean
 
 deps:
 	@scripts/install-deps.sh
@@ -30,6 +30,13 @@ tsan: deps
 
 screenshot: deps
 	scripts/screenshot.sh
+
+# The offline demo against a sample site on 127.0.0.1: the window, or albumora-cli end to end.
+demo: deps
+	scripts/demo.sh window
+
+demo-cli: deps
+	scripts/demo.sh cli
 
 clean:
 	rm -rf build
