@@ -1,5 +1,5 @@
 # The two set-up commands of the README: `make run` and `make test`.
-.PHONY: run test deps build-release build-debug asan tsan screenshot package check-package clean
+.PHONY: run test deps build-release build-debug asan tsan screenshot package check-package demo demo-cli clean
 
 deps:
 	@scripts/install-deps.sh
@@ -41,6 +41,13 @@ package: deps
 # Builds the package, installs it, starts both programs from it and removes it again.
 check-package:
 	scripts/check-package.sh
+
+# The offline demo against a sample site on 127.0.0.1: the window, or albumora-cli end to end.
+demo: deps
+	scripts/demo.sh window
+
+demo-cli: deps
+	scripts/demo.sh cli
 
 clean:
 	rm -rf build

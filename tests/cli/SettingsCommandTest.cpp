@@ -140,7 +140,26 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedRow{"max-size", "12k", "参数错误"},
                       RefusedRow{"picture-mode", "3", "picture-mode"},
                       RefusedRow{"folder-mode", "描述", "folder-mode"}, RefusedRow{"fix-order", "yes", "on"},
+                      RefusedRow{"save-folder", "", "save-folder"},
+                      RefusedRow{"save-folder", "/" + std::string(400, 'd'), "save-folder"},
                       RefusedRow{"colour", "red", "colour"}));
+
+TEST_F(SettingsCommand, SaveFolderBecomesTheNewestHistoryEntry) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_NE(Settings().out.find("save-folder: \"\"\n"), std::string::npos);
+
+    const test::ProcessResult relative = Settings({"set", "save-folder", "pictures/./demo"});
+    ASSERT_EQ(relative.exitCode, 0) << relative.err;
+    EXPECT_NE(relative.out.find("save-folder: \"" + cwd + "/pictures/demo/\"\n"), std::string::npos)
+        << relative.out;
+
+    // A folder already in the history moves to the front instead of being refused as a duplicate.
+    ASSERT_EQ(Settings({"set", "save-folder", "/srv/b"}).exitCode, 0);
+    ASSERT_EQ(Settings({"set", "save-folder", "/srv/c/"}).exitCode, 0);
+    ASSERT_EQ(Settings({"set", "save-folder", "/SRV/B"}).exitCode, 0);
+    EXPECT_EQ(HistoryTexts(DecodeSettings(SoftDat()), HistoryKind::SavePath),
+              (std::vector<WString>{u"/SRV/B/", u"/srv/c/", FromUtf8(cwd) + u"/pictures/demo/"}));
+}
 
 TEST_F(SettingsCommand, ASettingsFileThatCannotBeWrittenFails) {
     std::filesystem::create_directory(m_settings / "soft.dat");

@@ -23,11 +23,11 @@ std::string QueryValue(const std::string& query, const std::string& key) {
     return {};
 }
 
-Response Picture(PictureKind kind, std::size_t size) {
+Response Picture(PictureKind kind, std::size_t size, const std::string& bytes) {
     const char* type = kind == PictureKind::Png   ? "image/png"
                        : kind == PictureKind::Gif ? "image/gif"
                                                   : "image/jpeg";
-    return Response{.body = PictureBytes(kind, size), .contentType = type};
+    return Response{.body = bytes.empty() ? PictureBytes(kind, size) : bytes, .contentType = type};
 }
 
 // The board page shows its data the way the site's templates printed it: a space after each comma.
@@ -129,7 +129,7 @@ void ServeHuabanBoard(TestWebServer& server, const FakeHuabanBoard& board) {
                         .contentType = "application/json"};
     });
     for (const FakePin& pin : board.pins) {
-        server.Route(kFakeHuabanPictureHost, "/" + pin.key, Picture(pin.kind, pin.size));
+        server.Route(kFakeHuabanPictureHost, "/" + pin.key, Picture(pin.kind, pin.size, pin.bytes));
     }
 }
 
@@ -207,13 +207,15 @@ void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user) {
         }
         for (const auto& picture : album.pictures) {
             server.Route(kFakeDuitangPictureHost, "/uploads/item/" + picture.file,
-                         Picture(picture.kind, picture.size));
+                         Picture(picture.kind, picture.size, picture.bytes));
         }
         if (!album.pictures.empty()) {
             // The cover of the album list is the first picture's thumbnail.
-            const std::string thumb = DuitangPictureUrl(album.pictures[0], true);
+            const FakeDuitangPicture& first = album.pictures[0];
+            const std::string thumb = DuitangPictureUrl(first, true);
             server.Route(kFakeDuitangPictureHost, thumb.substr(thumb.find("/uploads/")),
-                         Picture(PictureKind::Jpeg, 1024));
+                         first.bytes.empty() ? Picture(PictureKind::Jpeg, 1024, {})
+                                             : Picture(first.kind, first.size, first.bytes));
         }
     }
 }

@@ -23,6 +23,7 @@ struct FakePin {
     std::string description;  // as it stands in the page, entities and all
     PictureKind kind = PictureKind::Jpeg;
     std::size_t size = 2048;
+    std::string bytes{};  // a real picture of `kind`, served instead of PictureBytes when not empty
 };
 
 struct FakeHuabanBoard {
@@ -38,7 +39,8 @@ struct FakeHuabanBoard {
 std::vector<FakePin> MakePins(int firstId, int count);
 
 // Routes the board page (the board's data in a script block, 20 pins in it) and the pages of pins
-// behind it (compact JSON, 20 pins after the `max` pin), and the pins' pictures.
+// behind it (compact JSON, 20 pins after the `max` pin), and the pins' pictures. The program shows
+// no cover for a board, so none is served.
 void ServeHuabanBoard(TestWebServer& server, const FakeHuabanBoard& board);
 
 // --- Duitang ---
@@ -52,6 +54,7 @@ struct FakeDuitangPicture {
     PictureKind kind = PictureKind::Jpeg;
     std::size_t size = 2048;
     bool listedAsThumb = true;  // the page gives the ".thumb.224_0." address
+    std::string bytes{};        // a real picture of `kind`, served instead of PictureBytes when not empty
 };
 
 struct FakeDuitangAlbum {
@@ -69,7 +72,8 @@ struct FakeDuitangUser {
 std::vector<FakeDuitangPicture> MakeDuitangPictures(const std::string& albumId, int count);
 
 // Routes the user's page, the album pages, the album list pages (24 a page), the picture pages
-// (24 a page, has_next on all but the last) and the pictures.
+// (24 a page, has_next on all but the last) and the pictures. An album's cover is its first
+// picture's thumbnail address: that picture's own bytes when it has them, else a made-up JPEG.
 void ServeDuitangUser(TestWebServer& server, const FakeDuitangUser& user);
 
 }  // namespace albumora::test

@@ -149,4 +149,89 @@ ProcessResult RunProcessOnTerminal(const std::string& program, const std::vector
     return Run(program, args, env, timeout, true);
 }
 
+BackgroundProcess::BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
+                                     const std::vector<std::pair<std::string, std::string>>& env) {
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> envp = MergedEnvironment(env);
+    auto argvPointers = Pointers(argv);
+    auto envPointers = Pointers(envp);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    if (spawned != 0) {
+        ::close(pipeEnds[0]);
+        return;
+    }
+    m_pid = pid;
+    m_out = pipeEnds[0];
+    m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (m_pid > 0) {
+        Stop(SIGKILL, std::chrono::seconds(10));
+    }
+    if (m_out >= 0) {
+        ::close(m_out);
+    }
+}
+
+std::optional<std::string> BackgroundProcess::ReadLine(std::chrono::milliseconds timeout) {
+    const auto giveUp = std::chrono::steady_clock::now() + timeout;
+    while (m_out >= 0) {
+        const size_t newline = m_pending.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = m_pending.substr(0, newline);
+            m_pending.erase(0, newline + 1);
+            return line;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
+        pollfd readable{m_out, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&readable, 1, static_cast<int>(left.count())) <= 0) {
+            return std::nullopt;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(m_out, buffer, sizeof buffer);
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        m_pending.append(buffer, static_cast<size_t>(got));
+    }
+    return std::nullopt;
+}
+
+int BackgroundProcess::Stop(int signal, std::chrono::milliseconds timeout) {
+    if (m_pid <= 0) {
+        return -1;
+    }
+    ::kill(m_pid, signal);
+    bool ended = true;
+    if (m_pidFd >= 0) {
+        pollfd wait{m_pidFd, POLLIN, 0};
+        ended = ::poll(&wait, 1, static_cast<int>(timeout.count())) > 0;
+        ::close(m_pidFd);
+        m_pidFd = -1;
+    }
+    if (!ended) {
+        ::kill(m_pid, SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace albumora::test

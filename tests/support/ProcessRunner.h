@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,5 +29,33 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 ProcessResult RunProcessOnTerminal(const std::string& program, const std::vector<std::string>& args,
                                    const std::vector<std::pair<std::string, std::string>>& env = {},
                                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// A program left running while the test goes on, standard input from /dev/null, standard output on
+// a pipe that only ReadLine reads (enough for a server's opening line), standard error shared with
+// the test's. A process still running at the end is killed.
+class BackgroundProcess {
+public:
+    BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
+                      const std::vector<std::pair<std::string, std::string>>& env = {});
+    ~BackgroundProcess();
+    BackgroundProcess(const BackgroundProcess&) = delete;
+    BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+    bool running() const { return m_pid > 0; }
+
+    // The next line of standard output without its newline; nullopt when none is complete within
+    // `timeout` or the output ended.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+
+    // Sends `signal` and waits for the end: the exit code, or -1 when the process did not exit
+    // normally or had to be killed after `timeout`.
+    int Stop(int signal, std::chrono::milliseconds timeout);
+
+private:
+    pid_t m_pid = -1;
+    int m_pidFd = -1;
+    int m_out = -1;
+    std::string m_pending;
+};
 
 }  // namespace albumora::test

@@ -124,7 +124,7 @@ bool RecordedRequest::HasHeader(std::string_view name) const {
                        [&](const auto& header) { return EqualsNoCase(header.first, name); });
 }
 
-TestWebServer::TestWebServer() : m_server(std::make_unique<httplib::Server>()) {
+TestWebServer::TestWebServer(int port) : m_server(std::make_unique<httplib::Server>()) {
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     m_server->set_keep_alive_max_count(1000);
     const auto handle = [this](const httplib::Request& request, httplib::Response& out) {
@@ -215,9 +215,20 @@ TestWebServer::TestWebServer() : m_server(std::make_unique<httplib::Server>()) {
     m_server->Delete(".*", handle);
     m_server->Options(".*", handle);
     m_server->Patch(".*", handle);
-    m_port = m_server->bind_to_any_port("127.0.0.1");
+    if (port == 0) {
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    } else {
+        // The library's default also sets SO_REUSEPORT, with which a second server would share a
+        // taken port instead of failing.
+        m_server->set_socket_options([](int socket) {
+            const int yes = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
+    }
     if (m_port <= 0) {
-        throw std::runtime_error("the test web server cannot listen on 127.0.0.1");
+        throw std::runtime_error("the test web server cannot listen on 127.0.0.1" +
+                                 (port == 0 ? std::string() : ":" + std::to_string(port)));
     }
     m_listener = std::thread([this] { m_server->listen_after_bind(); });
     // A stop before the accept loop runs would be lost and the listener never end. The library

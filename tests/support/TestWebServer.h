@@ -66,7 +66,8 @@ using Handler = std::function<Response(const RecordedRequest&)>;
 // unrouted requests get 404. Every request is recorded.
 class TestWebServer {
 public:
-    TestWebServer();
+    // `port` 0 takes any free one. Throws std::runtime_error when it cannot listen.
+    explicit TestWebServer(int port = 0);
     ~TestWebServer();
     TestWebServer(const TestWebServer&) = delete;
     TestWebServer& operator=(const TestWebServer&) = delete;

@@ -1,13 +1,17 @@
 #include "cli/commands/SettingsCommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <span>
 #include <string_view>
 
 #include "cli/CliSettings.h"
 #include "core/settings/SettingsEditing.h"
+#include "core/settings/SettingsFolder.h"
 #include "core/sites/SiteRecognition.h"
+#include "core/text/CaseFold.h"
 
 namespace albumora::cli {
 
@@ -71,10 +75,36 @@ void PrintLine(std::string_view key, const std::string& value) {
     std::printf("%.*s: %s\n", static_cast<int>(key.size()), key.data(), value.c_str());
 }
 
+// The folder `download` uses without --save and the window offers first: the newest entry of the
+// save-folder history. A folder the history holds already moves to the front, the others keep
+// their order, and the oldest drops out for a new one.
+bool SetSaveFolder(PersistentSettings& settings, const std::string& value) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(value, error);
+    if (value.empty() || error) {
+        return false;
+    }
+    const WString folder = FromUtf8(WithTrailingSlash(absolute.lexically_normal().string()));
+    if (folder.size() >= kHistorySlotUnits) {
+        return false;
+    }
+    auto& slots = settings.History(HistoryKind::SavePath);
+    const auto known = std::find_if(slots.begin(), slots.end(), [&](const HistorySlot& slot) {
+        return slot[0] != u'\0' && EqualsNoCase(SlotText(slot), folder);
+    });
+    if (known != slots.end()) {
+        std::rotate(slots.begin(), known, known + 1);
+        SetSlotText(slots[0], folder, kHistorySlotUnits - 1);
+        return true;
+    }
+    return RememberText(settings, HistoryKind::SavePath, folder);
+}
+
 void PrintSettings(const std::string& path, const PersistentSettings& settings) {
     const SiteDownloadParams& params = settings.downloadParams[kCurrentSiteCode];
     const SiteNamingRecord& naming = settings.namingRecords[kCurrentSiteCode];
     PrintLine("file", path);
+    PrintLine("save-folder", "\"" + ToUtf8(SlotText(settings.savePathHistory[0])) + "\"");
     PrintLine("site",
               std::to_string(kCurrentSiteCode) + " (" + ToUtf8(SiteDisplayName(kCurrentSiteCode)) + ")");
     for (const NumberKey& key : kNumberKeys) {
@@ -131,6 +161,10 @@ ExitCode ApplySetting(PersistentSettings& settings, const std::string& key, cons
                                   : "folder-mode 取 0/1 或 相册名/无");
         }
         (picture ? naming.pictureNameMode : naming.albumFolderMode) = static_cast<std::uint8_t>(mode);
+    } else if (key == "save-folder") {
+        if (!SetSaveFolder(settings, value)) {
+            return Refuse("save-folder 取一个文件夹的路径（不超过 399 个字符）");
+        }
     } else if (const OptionInfo* option = FindOptionByCliName(key)) {
         if (value != "on" && value != "off") {
             return Refuse("选项的值取 on 或 off");

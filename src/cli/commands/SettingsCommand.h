@@ -4,8 +4,8 @@
 
 namespace albumora::cli {
 
-// Shows the download parameters, naming scheme and options of the current site, or changes one of
-// them and saves soft.dat.
+// Shows the save folder and the download parameters, naming scheme and options of the current site,
+// or changes one of them and saves soft.dat.
 class SettingsCommand final : public CliCommand {
 public:
     const char* name() const override { return "settings"; }

@@ -1,0 +1,147 @@
+#include "demo/DemoSample.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "support/DemoPictures.h"
+
+namespace albumora::demo {
+
+namespace {
+
+struct AlbumPlan {
+    const char* id;
+    const char* name;
+    const char* caption;  // the pictures' descriptions, which become their file names, with a number
+    int pictures;
+    double hue;
+};
+
+// Five albums, 80 pictures: the 30 of the last album take two picture pages.
+constexpr AlbumPlan kAlbums[] = {
+    {"61001", "春日插画", "春日", 12, 335},  {"61002", "猫咪日常", "猫咪", 24, 28},
+    {"61003", "城市夜景", "夜景", 8, 232},   {"61004", "水彩花卉", "花卉", 6, 120},
+    {"61005", "旅行 · 京都", "京都", 30, 0},
+};
+
+constexpr const char* kBoardScenes[] = {"湖光", "山色", "晨雾", "林间", "海岸", "雪峰"};
+constexpr int kBoardPins = 30;
+
+std::string TwoDigits(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", number);
+    return text;
+}
+
+struct PictureTask {
+    std::string* bytes;
+    test::DemoLook look;
+};
+
+// The pictures are independent, so every core draws its share.
+void DrawAll(std::vector<PictureTask>& tasks) {
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        for (std::size_t i = next++; i < tasks.size() && !failed; i = next++) {
+            try {
+                *tasks[i].bytes = test::DemoPng(kDemoPictureWidth, kDemoPictureHeight, tasks[i].look);
+            } catch (...) {
+                if (!failed.exchange(true)) {
+                    failure = std::current_exception();
+                }
+            }
+        }
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    std::vector<std::thread> workers;
+    for (unsigned t = 1; t < threads; ++t) {
+        workers.emplace_back(work);
+    }
+    work();
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+test::DemoPattern PatternAt(int index) {
+    constexpr test::DemoPattern kPatterns[] = {test::DemoPattern::Rings, test::DemoPattern::Stripes,
+                                               test::DemoPattern::Dots, test::DemoPattern::Waves};
+    return kPatterns[index % 4];
+}
+
+}  // namespace
+
+DemoSample MakeDemoSample(bool withPictures) {
+    DemoSample sample;
+    std::vector<test::DemoLook> boardLooks;
+    sample.board.boardId = "31415926";
+    sample.board.title = "山川湖海";
+    sample.board.owner = "旅人小林";
+    for (int i = 0; i < kBoardPins; ++i) {
+        const std::string pinId = std::to_string(880030 - i);
+        test::FakePin pin{pinId, "demo-" + pinId,
+                          std::string(kBoardScenes[i % std::size(kBoardScenes)]) + " " + TwoDigits(i + 1)};
+        pin.kind = test::PictureKind::Png;
+        sample.board.pins.push_back(std::move(pin));
+        // Blues and greens, one step further round the wheel each pin.
+        boardLooks.push_back({150.0 + i * 3.5, PatternAt(i), i + 1});
+    }
+
+    std::vector<test::DemoLook> albumLooks;
+    sample.user.userId = "52013";
+    for (std::size_t a = 0; a < std::size(kAlbums); ++a) {
+        const AlbumPlan& plan = kAlbums[a];
+        test::FakeDuitangAlbum album{plan.id, plan.name, {}};
+        for (int i = 1; i <= plan.pictures; ++i) {
+            test::FakeDuitangPicture picture{std::string(plan.id) + "_" + TwoDigits(i) + ".png",
+                                             std::string(plan.caption) + " " + TwoDigits(i)};
+            picture.kind = test::PictureKind::Png;
+            album.pictures.push_back(std::move(picture));
+            // Each album keeps to its own colour, shifting a little from picture to picture.
+            albumLooks.push_back({plan.hue + (i * 7 % 36) - 18, PatternAt(static_cast<int>(a) + i), i});
+        }
+        sample.user.albums.push_back(std::move(album));
+    }
+
+    if (withPictures) {
+        std::vector<PictureTask> tasks;
+        for (std::size_t i = 0; i < sample.board.pins.size(); ++i) {
+            tasks.push_back({&sample.board.pins[i].bytes, boardLooks[i]});
+        }
+        std::size_t look = 0;
+        for (auto& album : sample.user.albums) {
+            for (auto& picture : album.pictures) {
+                tasks.push_back({&picture.bytes, albumLooks[look++]});
+            }
+        }
+        DrawAll(tasks);
+        for (auto& pin : sample.board.pins) {
+            pin.size = pin.bytes.size();
+        }
+        for (auto& album : sample.user.albums) {
+            for (auto& picture : album.pictures) {
+                picture.size = picture.bytes.size();
+            }
+        }
+    }
+    return sample;
+}
+
+std::string DemoBoardAddress(const DemoSample& sample) {
+    return "http://" + std::string(test::kFakeHuabanHost) + "/boards/" + sample.board.boardId + "/";
+}
+
+std::string DemoUserAddress(const DemoSample& sample) {
+    return "http://" + std::string(test::kFakeDuitangHost) + "/people/?user_id=" + sample.user.userId;
+}
+
+}  // namespace albumora::demo
