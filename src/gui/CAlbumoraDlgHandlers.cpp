@@ -1,5 +1,6 @@
 // The buttons, links, check boxes and drops of the main window, and the grid's set-up and rebuilds.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,6 +16,7 @@
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
 #include "gui/QtText.h"
+#include "gui/UserGuide.h"
 #include "gui/grid/AlbumThumbnails.h"
 #include "gui/grid/CMyGridCtrl.h"
 
@@ -177,7 +179,7 @@ void CAlbumoraDlg::OnExport() {
 }
 
 void CAlbumoraDlg::OpenUserGuide() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral(ALBUMORA_USER_GUIDE)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FindUserGuide(QCoreApplication::applicationDirPath())));
 }
 
 // --- grid ---
