@@ -78,11 +78,20 @@ test::DemoPattern PatternAt(int index) {
     return kPatterns[index % 4];
 }
 
+// Blues and greens, one step further round the wheel each pin.
+test::DemoLook PinLook(int index) {
+    return {150.0 + index * 3.5, PatternAt(index), index + 1};
+}
+
+// Each album keeps to its own colour, shifting a little from picture to picture.
+test::DemoLook AlbumPictureLook(const AlbumPlan& plan, int album, int number) {
+    return {plan.hue + (number * 7 % 36) - 18, PatternAt(album + number), number};
+}
+
 }  // namespace
 
 DemoSample MakeDemoSample(bool withPictures) {
     DemoSample sample;
-    std::vector<test::DemoLook> boardLooks;
     sample.board.boardId = "31415926";
     sample.board.title = "山川湖海";
     sample.board.owner = "旅人小林";
@@ -92,46 +101,34 @@ DemoSample MakeDemoSample(bool withPictures) {
                           std::string(kBoardScenes[i % std::size(kBoardScenes)]) + " " + TwoDigits(i + 1)};
         pin.kind = test::PictureKind::Png;
         sample.board.pins.push_back(std::move(pin));
-        // Blues and greens, one step further round the wheel each pin.
-        boardLooks.push_back({150.0 + i * 3.5, PatternAt(i), i + 1});
     }
 
-    std::vector<test::DemoLook> albumLooks;
     sample.user.userId = "52013";
-    for (std::size_t a = 0; a < std::size(kAlbums); ++a) {
-        const AlbumPlan& plan = kAlbums[a];
+    for (const AlbumPlan& plan : kAlbums) {
         test::FakeDuitangAlbum album{plan.id, plan.name, {}};
         for (int i = 1; i <= plan.pictures; ++i) {
             test::FakeDuitangPicture picture{std::string(plan.id) + "_" + TwoDigits(i) + ".png",
                                              std::string(plan.caption) + " " + TwoDigits(i)};
             picture.kind = test::PictureKind::Png;
             album.pictures.push_back(std::move(picture));
-            // Each album keeps to its own colour, shifting a little from picture to picture.
-            albumLooks.push_back({plan.hue + (i * 7 % 36) - 18, PatternAt(static_cast<int>(a) + i), i});
         }
         sample.user.albums.push_back(std::move(album));
     }
 
     if (withPictures) {
+        // Both lists are complete: the addresses of their pictures' bytes hold from here on.
         std::vector<PictureTask> tasks;
-        for (std::size_t i = 0; i < sample.board.pins.size(); ++i) {
-            tasks.push_back({&sample.board.pins[i].bytes, boardLooks[i]});
+        for (int i = 0; i < kBoardPins; ++i) {
+            tasks.push_back({&sample.board.pins[static_cast<std::size_t>(i)].bytes, PinLook(i)});
         }
-        std::size_t look = 0;
-        for (auto& album : sample.user.albums) {
-            for (auto& picture : album.pictures) {
-                tasks.push_back({&picture.bytes, albumLooks[look++]});
+        for (std::size_t a = 0; a < std::size(kAlbums); ++a) {
+            auto& pictures = sample.user.albums[a].pictures;
+            for (std::size_t i = 0; i < pictures.size(); ++i) {
+                tasks.push_back({&pictures[i].bytes,
+                                 AlbumPictureLook(kAlbums[a], static_cast<int>(a), static_cast<int>(i) + 1)});
             }
         }
         DrawAll(tasks);
-        for (auto& pin : sample.board.pins) {
-            pin.size = pin.bytes.size();
-        }
-        for (auto& album : sample.user.albums) {
-            for (auto& picture : album.pictures) {
-                picture.size = picture.bytes.size();
-            }
-        }
     }
     return sample;
 }
