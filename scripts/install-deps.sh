@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config make
     qt6-base-dev qt6-webengine-dev qt6-svg-dev
-    libcurl4-openssl-dev zlib1g-dev
+    libcurl4-openssl-dev zlib1g-dev libpng-dev
     libgtest-dev libcpp-httplib-dev
     xvfb xauth fonts-wqy-microhei
     clang libclang-rt-14-dev

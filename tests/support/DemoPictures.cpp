@@ -1,118 +1,17 @@
 #include "support/DemoPictures.h"
 
-#include <zlib.h>
+#include <png.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <numbers>
 #include <stdexcept>
 
 namespace albumora::test {
 
 namespace {
-
-// --- PNG ---
-
-void PutU32(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    }
-}
-
-void PutChunk(std::string& out, const char* type, const std::string& data) {
-    PutU32(out, static_cast<std::uint32_t>(data.size()));
-    const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    const uLong crc =
-        crc32(0L, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
-    PutU32(out, static_cast<std::uint32_t>(crc));
-}
-
-int Paeth(int left, int up, int upLeft) {
-    const int estimate = left + up - upLeft;
-    const int toLeft = std::abs(estimate - left);
-    const int toUp = std::abs(estimate - up);
-    const int toUpLeft = std::abs(estimate - upLeft);
-    if (toLeft <= toUp && toLeft <= toUpLeft) {
-        return left;
-    }
-    return toUp <= toUpLeft ? up : upLeft;
-}
-
-// One row under one of the five filters (0 none, 1 sub, 2 up, 3 average, 4 Paeth); `previous` is
-// the unfiltered row above, all zeros for the first row.
-void FilterRow(int filter, const std::uint8_t* row, const std::uint8_t* previous, std::size_t length,
-               std::uint8_t* out) {
-    constexpr std::size_t kPixelBytes = 3;
-    for (std::size_t i = 0; i < length; ++i) {
-        const int left = i >= kPixelBytes ? row[i - kPixelBytes] : 0;
-        const int up = previous[i];
-        const int upLeft = i >= kPixelBytes ? previous[i - kPixelBytes] : 0;
-        int predicted = 0;
-        switch (filter) {
-            case 1:
-                predicted = left;
-                break;
-            case 2:
-                predicted = up;
-                break;
-            case 3:
-                predicted = (left + up) / 2;
-                break;
-            case 4:
-                predicted = Paeth(left, up, upLeft);
-                break;
-            default:
-                break;
-        }
-        out[i] = static_cast<std::uint8_t>(row[i] - predicted);
-    }
-}
-
-// The usual choice: the filter whose output, read as signed bytes, sums smallest in magnitude.
-std::string FilteredRows(const RgbImage& image) {
-    const std::size_t length = static_cast<std::size_t>(image.width) * 3;
-    std::string filtered;
-    filtered.reserve((length + 1) * static_cast<std::size_t>(image.height));
-    const std::vector<std::uint8_t> zeros(length, 0);
-    std::vector<std::uint8_t> candidate(length);
-    std::vector<std::uint8_t> best(length);
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* row = image.rgb.data() + static_cast<std::size_t>(y) * length;
-        const std::uint8_t* previous = y == 0 ? zeros.data() : row - length;
-        long bestCost = std::numeric_limits<long>::max();
-        int bestFilter = 0;
-        for (int filter = 0; filter <= 4; ++filter) {
-            FilterRow(filter, row, previous, length, candidate.data());
-            long cost = 0;
-            for (const std::uint8_t byte : candidate) {
-                cost += std::abs(static_cast<int>(static_cast<std::int8_t>(byte)));
-            }
-            if (cost < bestCost) {
-                bestCost = cost;
-                bestFilter = filter;
-                best.swap(candidate);
-            }
-        }
-        filtered.push_back(static_cast<char>(bestFilter));
-        filtered.append(reinterpret_cast<const char*>(best.data()), length);
-    }
-    return filtered;
-}
-
-std::string Deflated(const std::string& data) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::string out(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                  static_cast<uLong>(data.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw std::runtime_error("zlib could not compress the picture");
-    }
-    out.resize(size);
-    return out;
-}
 
 // --- drawing ---
 
@@ -242,16 +141,21 @@ std::string EncodePng(const RgbImage& image) {
         static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3) {
         throw std::invalid_argument("the pixels do not match the picture's size");
     }
-    std::string header;
-    PutU32(header, static_cast<std::uint32_t>(image.width));
-    PutU32(header, static_cast<std::uint32_t>(image.height));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, adaptive filters, no interlace
-
-    std::string png("\x89PNG\r\n\x1A\n", 8);
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", Deflated(FilteredRows(image)));
-    PutChunk(png, "IEND", {});
-    return png;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    std::string out;
+    if (png_image_write_get_memory_size(png, size, 0, image.rgb.data(), 0, nullptr)) {
+        out.resize(size);
+        if (png_image_write_to_memory(&png, out.data(), &size, 0, image.rgb.data(), 0, nullptr)) {
+            out.resize(size);
+            return out;
+        }
+    }
+    throw std::runtime_error(std::string("libpng could not write the picture: ") + png.message);
 }
 
 RgbImage DrawDemoPicture(int width, int height, const DemoLook& look) {

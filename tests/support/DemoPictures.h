@@ -13,8 +13,8 @@ struct RgbImage {
     std::vector<std::uint8_t> rgb;
 };
 
-// A PNG file of the image: 8-bit RGB, not interlaced, each row filtered the way that compresses it
-// best. Throws std::invalid_argument for an empty image or one whose pixels do not match its size.
+// A PNG file of the image, 8-bit RGB. Throws std::invalid_argument for an empty image or one whose pixels do
+// not match its size.
 std::string EncodePng(const RgbImage& image);
 
 enum class DemoPattern { Rings, Stripes, Dots, Waves };
