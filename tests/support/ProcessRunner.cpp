@@ -54,6 +54,41 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// Starts `program` with `args` and this process's environment changed by `env`: 0 and the child's
+// pid, or posix_spawn's error number.
+int Spawn(const std::string& program, const std::vector<std::string>& args,
+          const std::vector<std::pair<std::string, std::string>>& env,
+          const posix_spawn_file_actions_t& actions, pid_t& pid) {
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> envp = MergedEnvironment(env);
+    auto argvPointers = Pointers(argv);
+    auto envPointers = Pointers(envp);
+    return posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
+}
+
+struct Exit {
+    bool inTime = true;  // false: still running after the time-out, and killed
+    int status = 0;      // as waitpid gives it
+};
+
+// Waits for the child to end, at most `timeout` before it is killed, and reaps it.
+Exit WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+    Exit exit;
+    // A pid file descriptor turns "wait for the exit, at most this long" into one poll.
+    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidFd >= 0) {
+        pollfd wait{pidFd, POLLIN, 0};
+        exit.inTime = ::poll(&wait, 1, static_cast<int>(timeout.count())) > 0;
+        ::close(pidFd);
+    }
+    if (!exit.inTime) {
+        ::kill(pid, SIGKILL);
+    }
+    ::waitpid(pid, &exit.status, 0);
+    return exit;
+}
+
 ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
                   const std::vector<std::pair<std::string, std::string>>& env,
                   std::chrono::milliseconds timeout, bool errOnTerminal) {
@@ -78,16 +113,9 @@ ProcessResult Run(const std::string& program, const std::vector<std::string>& ar
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
 
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp = MergedEnvironment(env);
-    auto argvPointers = Pointers(argv);
-    auto envPointers = Pointers(envp);
-
     ProcessResult result;
     pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
+    const int spawned = Spawn(program, args, env, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     std::thread terminalReader;
     if (errOnTerminal) {
@@ -110,20 +138,10 @@ ProcessResult Run(const std::string& program, const std::vector<std::string>& ar
         result.err = std::string("cannot start ") + program + ": " + std::strerror(spawned);
         return result;
     }
-    // A pid file descriptor turns "wait for the exit, at most this long" into one poll.
-    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (pidFd >= 0) {
-        pollfd wait{pidFd, POLLIN, 0};
-        if (::poll(&wait, 1, static_cast<int>(timeout.count())) == 0) {
-            result.timedOut = true;
-            ::kill(pid, SIGKILL);
-        }
-        ::close(pidFd);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
+    const Exit exit = WaitForExit(pid, timeout);
+    result.timedOut = !exit.inTime;
+    if (WIFEXITED(exit.status)) {
+        result.exitCode = WEXITSTATUS(exit.status);
     }
     result.out = ReadFile(outPath).bytes;
     if (terminalReader.joinable()) {
@@ -159,15 +177,8 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp = MergedEnvironment(env);
-    auto argvPointers = Pointers(argv);
-    auto envPointers = Pointers(envp);
     pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
+    const int spawned = Spawn(program, args, env, actions, pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     if (spawned != 0) {
@@ -176,7 +187,6 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     }
     m_pid = pid;
     m_out = pipeEnds[0];
-    m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 }
 
 BackgroundProcess::~BackgroundProcess() {
@@ -218,20 +228,9 @@ int BackgroundProcess::Stop(int signal, std::chrono::milliseconds timeout) {
         return -1;
     }
     ::kill(m_pid, signal);
-    bool ended = true;
-    if (m_pidFd >= 0) {
-        pollfd wait{m_pidFd, POLLIN, 0};
-        ended = ::poll(&wait, 1, static_cast<int>(timeout.count())) > 0;
-        ::close(m_pidFd);
-        m_pidFd = -1;
-    }
-    if (!ended) {
-        ::kill(m_pid, SIGKILL);
-    }
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
+    const Exit exit = WaitForExit(m_pid, timeout);
     m_pid = -1;
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exit.inTime && WIFEXITED(exit.status) ? WEXITSTATUS(exit.status) : -1;
 }
 
 }  // namespace albumora::test

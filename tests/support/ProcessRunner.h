@@ -53,7 +53,6 @@ public:
 
 private:
     pid_t m_pid = -1;
-    int m_pidFd = -1;
     int m_out = -1;
     std::string m_pending;
 };
