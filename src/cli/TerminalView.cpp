@@ -13,8 +13,8 @@ namespace {
 // A terminal redrawn more often than this only flickers.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-}  // namespace
-
+// The live line of an album's pictures: done of total, pictures per second since they started, and
+// the failures so far.
 std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, double seconds) {
     char line[160];
     // The rate of the first instants says nothing.
@@ -26,6 +26,8 @@ std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, 
     }
     return line;
 }
+
+}  // namespace
 
 TerminalView::TerminalView(WString address, WString saveFolder, bool listOnly)
     : m_address(std::move(address)),

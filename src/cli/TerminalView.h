@@ -12,10 +12,6 @@
 
 namespace albumora::cli {
 
-// The live line of an album's pictures: done of total, pictures per second since they started, and
-// the failures so far.
-std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, double seconds);
-
 // The workers' view on a terminal: status texts and messages on standard error, the progress as one
 // live line when standard error is a terminal. When only listing, album rows go to standard output
 // and a single album's automatic download is not started; when downloading, rows go to standard
