@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLineEdit>
 
 namespace albumora::test {
 
@@ -36,6 +37,11 @@ ModalAnswerer::Answer ModalAnswerer::ChooseFile(const std::string& path) {
     return [path](QWidget* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         files->selectFile(QString::fromStdString(path));
+        // selectFile leaves the name box alone once it has the focus, so an answer repeated after a
+        // first accept that came too early would accept nothing, for ever: name the file there too.
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(QString::fromStdString(path));
+        }
         static_cast<QDialog*>(files)->accept();
     };
 }
