@@ -45,7 +45,7 @@ struct Options {
 // No pauses: the picture phase is what is measured here.
 class NoPauseClock final : public Clock {
 public:
-    void SleepFor(milliseconds) override {}
+    void SleepFor(milliseconds, const StopSignal&) override {}
 };
 
 double CpuSeconds(int who) {

@@ -32,7 +32,7 @@ public:
         return m_pauses;
     }
 
-    void SleepFor(std::chrono::milliseconds) override {
+    void SleepFor(std::chrono::milliseconds, const StopSignal&) override {
         std::unique_lock lock(m_mutex);
         if (++m_pauses == m_holdAt) {
             m_holding = true;

@@ -114,7 +114,8 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
     EXPECT_GE(found, 24);
     EXPECT_LT(found, 30);
     EXPECT_EQ(Column(1).size(), found);
-    EXPECT_EQ(Control<QLabel>("statusLine1")->text(), QStringLiteral("获取相册列表完成，共%1个").arg(found));
+    EXPECT_EQ(Control<QLabel>("statusLine1")->text(),
+              QStringLiteral("获取相册列表已终止，已获取%1个").arg(found));
     EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表(共%1个)").arg(found));
     EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
     EXPECT_TRUE(

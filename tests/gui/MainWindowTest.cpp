@@ -67,12 +67,17 @@ bool MainWindowTest::WaitForListEnd() {
     });
 }
 
+bool MainWindowTest::IsRunEndText(const QString& text) {
+    return text.startsWith(QStringLiteral("下载完毕")) || text.startsWith(QStringLiteral("下载未完成")) ||
+           text.startsWith(QStringLiteral("下载已终止"));
+}
+
 bool MainWindowTest::WaitForDownloadEnd() {
     auto* button = Control<QPushButton>("downloadButton");
     return WaitUntil([&] {
         return m_window->workflow().downloadState == kDownloadIdle &&
                button->text() == QStringLiteral("下载") &&
-               Control<QLabel>("statusLine1")->text().startsWith(QStringLiteral("下载完毕"));
+               IsRunEndText(Control<QLabel>("statusLine1")->text());
     });
 }
 

@@ -46,6 +46,8 @@ protected:
     void List(const std::string& address);
     bool WaitForListEnd();
     bool WaitForDownloadEnd();
+    // The last status line of a download run, whatever its outcome.
+    static bool IsRunEndText(const QString& text);
 
     // A user with albums of one picture each, named as given.
     static FakeDuitangUser DuitangUser(const std::vector<std::string>& albumNames);

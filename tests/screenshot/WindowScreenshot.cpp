@@ -22,7 +22,7 @@ using namespace albumora;
 // The site pauses are there for the real sites, not for the picture.
 class NoPauses final : public Clock {
 public:
-    void SleepFor(std::chrono::milliseconds) override {}
+    void SleepFor(std::chrono::milliseconds, const StopSignal&) override {}
 };
 
 test::FakeDuitangUser ExampleUser() {

@@ -11,7 +11,7 @@ namespace albumora::test {
 // A clock that records the pauses asked of it instead of sleeping.
 class RecordingClock final : public Clock {
 public:
-    void SleepFor(std::chrono::milliseconds duration) override {
+    void SleepFor(std::chrono::milliseconds duration, const StopSignal&) override {
         std::lock_guard lock(m_mutex);
         m_pauses.push_back(duration);
     }

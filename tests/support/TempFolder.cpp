@@ -1,5 +1,7 @@
 #include "support/TempFolder.h"
 
+#include "core/workflow/AlbumJournal.h"
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -36,10 +38,16 @@ void WriteFile(const std::string& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool IsAlbumJournal(const std::string& name) {
+    return name == AlbumJournal::kFileName;
+}
+
 std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path)) {
-        names.push_back(entry.path().filename().string());
+        if (!IsAlbumJournal(entry.path().filename().string())) {
+            names.push_back(entry.path().filename().string());
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -30,7 +30,9 @@ struct FileContent {
 FileContent ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);
 
-// The names in a folder, sorted.
+// The names in a folder, sorted, without the journal that every album folder of a download holds
+// (the tests of the journal read it by its name).
 std::vector<std::string> ListFolder(const std::string& path);
+bool IsAlbumJournal(const std::string& name);
 
 }  // namespace albumora::test

@@ -109,6 +109,42 @@ bool CheckAddress(const WString& address) {
     return true;
 }
 
+// 1 for a listing that failed or stopped short (an unreachable site is no empty user), 3 only when
+// the site answered and there is no album.
+ExitCode ListExitCode(const ListRunResult& result) {
+    if (result.addressProblem) {
+        return ExitCode::Usage;
+    }
+    if (result.stopped || !result.complete) {
+        return ExitCode::Failed;
+    }
+    return result.albums > 0 ? ExitCode::Ok : ExitCode::NoAlbums;
+}
+
+// The run's last words on standard error: every count that is not "saved", and each album that
+// is not complete.
+void PrintRunSummary(const DownloadRunResult& result) {
+    if (result.picturesFailed > 0) {
+        std::fprintf(stderr, "%u 张图片下载失败（共 %u 张）\n", result.picturesFailed,
+                     result.picturesCollected);
+    }
+    if (result.picturesNotFetched > 0) {
+        std::fprintf(stderr, "%u 张图片未下载\n", result.picturesNotFetched);
+    }
+    if (result.picturesFiltered > 0) {
+        std::fprintf(stderr, "%u 张图片不在设置的大小范围内，未保存\n", result.picturesFiltered);
+    }
+    if (result.picturesSkipped > 0) {
+        std::fprintf(stderr, "%u 张图片以前已下载，未重新下载\n", result.picturesSkipped);
+    }
+    if (result.sideFilesFailed > 0) {
+        std::fprintf(stderr, "%u 个附属文件（.txt/.lst）无法写入\n", result.sideFilesFailed);
+    }
+    for (const WString& album : result.incompleteAlbums) {
+        std::fprintf(stderr, "%s\n", ToUtf8(album).c_str());
+    }
+}
+
 }  // namespace
 
 std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
@@ -160,7 +196,7 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
         workflow.OnListButton();
         workflow.WaitForWorkers();
     }
-    return workflow.albums.size() > 0 ? ExitCode::Ok : ExitCode::NoAlbums;
+    return ListExitCode(workflow.lastListResult());
 }
 
 ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string>& args) {
@@ -199,7 +235,7 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
         workflow.OnListButton();
         workflow.WaitForWorkers();
         if (workflow.albums.size() == 0) {
-            return stop.signalled() ? ExitCode::Failed : ExitCode::NoAlbums;
+            return ListExitCode(workflow.lastListResult());
         }
         // A single board or album starts its own download when listed; anything else is ours to
         // start. After Ctrl-C the workflow starts nothing.
@@ -213,15 +249,18 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
     if (result.error) {
         return ExitCode::Usage;
     }
-    if (result.picturesFailed > 0) {
-        std::fprintf(stderr, "%u 张图片下载失败（共 %u 张）\n", result.picturesFailed,
-                     result.picturesCollected);
+    PrintRunSummary(result);
+    // Albums the listing never reached were not downloaded either.
+    const ListRunResult listing = workflow.lastListResult();
+    if (!listing.complete && !listing.stopped) {
+        std::fprintf(stderr, "相册列表不完整，只下载了已列出的 %zu 个相册：%s\n", listing.albums,
+                     ToUtf8(listing.problem).c_str());
     }
     if (signalled || result.stopped) {
         std::fprintf(stderr, "下载已终止\n");
         return ExitCode::Failed;
     }
-    return result.picturesFailed > 0 ? ExitCode::Failed : ExitCode::Ok;
+    return result.Complete() && listing.complete ? ExitCode::Ok : ExitCode::Failed;
 }
 
 }  // namespace albumora::cli

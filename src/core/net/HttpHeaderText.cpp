@@ -45,6 +45,38 @@ std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
     return value;
 }
 
+bool DeclaresHtml(std::string_view block) {
+    static constexpr std::string_view kName = "content-type:";
+    for (size_t start = 0; start < block.size();) {
+        size_t end = block.find('\n', start);
+        end = end == std::string_view::npos ? block.size() : end;
+        std::string_view line = block.substr(start, end - start);
+        start = end + 1;
+        if (!StartsWithNoCase(line, kName)) {
+            continue;
+        }
+        line.remove_prefix(kName.size());
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+            line.remove_prefix(1);
+        }
+        return StartsWithNoCase(line, "text/html");
+    }
+    return false;
+}
+
+bool OpensLikeWebPage(std::string_view head) {
+    const size_t first = head.find_first_not_of(" \t\r\n\f\v");
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    head.remove_prefix(first);
+    // A byte-order mark before the markup is as good as blanks.
+    if (head.starts_with("\xEF\xBB\xBF")) {
+        return OpensLikeWebPage(head.substr(3));
+    }
+    return StartsWithNoCase(head, "<!doctype") || StartsWithNoCase(head, "<html");
+}
+
 namespace {
 
 void Append(Slist& list, const char* line) {

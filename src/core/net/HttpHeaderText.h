@@ -26,6 +26,13 @@ int StatusOf(std::string_view statusLine);
 // non-digit; nothing when the header is absent.
 std::optional<std::uint64_t> ContentLengthOf(std::string_view block);
 
+// True when the block declares an HTML document ("Content-Type: text/html", any letter case).
+bool DeclaresHtml(std::string_view block);
+
+// True when a body opens, after blanks, like a web page ("<!DOCTYPE" or "<html", any letter case).
+// `head` is the body's first bytes; a few dozen are enough.
+bool OpensLikeWebPage(std::string_view head);
+
 // The caller's extra header lines as libcurl takes them.
 Slist HeaderList(const ST_URLREQUEST& request);
 

@@ -1,27 +1,20 @@
 #include "core/net/PartialFile.h"
 
+#include "core/files/TemporaryFiles.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 namespace albumora {
 
 namespace {
 
-std::atomic<unsigned> g_partialCounter{0};
-
 std::string TemporaryNameBeside(const std::string& target) {
-    std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    // A short fixed pattern keeps the name within the file system's limit whatever the target's
-    // name; the leading dot keeps it out of ordinary folder listings.
-    const std::string name = ".albumora-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(g_partialCounter.fetch_add(1, std::memory_order_relaxed)) +
-                             ".part";
-    return (folder.empty() ? std::filesystem::path(name) : folder / name).string();
+    const size_t slash = target.rfind('/');
+    return TemporaryNameIn(slash == std::string::npos ? std::string() : target.substr(0, slash + 1), ".part");
 }
 
 }  // namespace

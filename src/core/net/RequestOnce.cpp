@@ -23,8 +23,11 @@ using std::chrono::milliseconds;
 
 constexpr long kReadBufferBytes = 102400;
 constexpr long kMaxRedirects = 20;
-// The longest single sleep of the transfer loop; libcurl's own timers wake it sooner.
-constexpr int kLongestPollMs = 1000;
+// The longest single sleep of the transfer loop; libcurl's own timers wake it sooner. A stop is
+// seen within this time, well inside the second a stop may take.
+constexpr int kLongestPollMs = 200;
+// Enough of a picture's first bytes to tell a web page from it.
+constexpr size_t kPictureHeadBytes = 64;
 
 FetchFailure FailureOfCurlCode(CURLcode code) {
     switch (code) {
@@ -94,6 +97,7 @@ private:
     Phase m_phase = Phase::Connecting;
     Steady::time_point m_deadline;
     std::string m_block;  // the header block being received
+    std::string m_head;   // a picture's first bytes, to tell a web page
     int m_blockStatus = 0;
     bool m_sawSetCookie = false;
     bool m_cutEndReached = false;
@@ -156,8 +160,12 @@ bool Exchange::FinalHeaders() {
             return false;
         }
     }
-    if (m_saving && (m_blockStatus < 200 || m_blockStatus > 299)) {
+    if ((m_saving || m_request.requireSuccessStatus) && (m_blockStatus < 200 || m_blockStatus > 299)) {
         Fail(FetchFailure::HttpStatus, "HTTP status " + std::to_string(m_blockStatus));
+        return false;
+    }
+    if (m_request.expectPicture && DeclaresHtml(m_block)) {
+        Fail(FetchFailure::NotAPicture, "the answer is declared as text/html");
         return false;
     }
     if (m_saving && !m_file.Open()) {
@@ -171,6 +179,9 @@ bool Exchange::FinalHeaders() {
 bool Exchange::BodyBytes(const char* data, size_t length) {
     m_deadline = Steady::now() + milliseconds(m_request.readTimeoutMs);
     std::string& body = m_response.body;
+    if (m_request.expectPicture && m_head.size() < kPictureHeadBytes) {
+        m_head.append(data, std::min(length, kPictureHeadBytes - m_head.size()));
+    }
     if (m_saving) {
         if (!m_file.Write(data, length)) {
             Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
@@ -339,6 +350,8 @@ bool Exchange::Conclude() {
         } else if (m_saving && size == 0) {
             // An empty answer is no picture: it must not replace one saved before.
             Fail(FetchFailure::EmptyBody, "the answer had no body");
+        } else if (m_request.expectPicture && OpensLikeWebPage(m_head)) {
+            Fail(FetchFailure::NotAPicture, "the answer is a web page");
         } else if (m_saving && !m_file.Commit()) {
             Fail(FetchFailure::File, "cannot write " + ToUtf8(m_request.savePath));
         }

@@ -23,6 +23,8 @@ const char* DescribeFailure(FetchFailure failure) {
             return "time-out";
         case FetchFailure::HttpStatus:
             return "HTTP status";
+        case FetchFailure::NotAPicture:
+            return "a web page instead of a picture";
         case FetchFailure::SizeLimit:
             return "size limit";
         case FetchFailure::File:
@@ -80,7 +82,12 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
         }
         // The pause follows the last failed attempt too, so a caller that moves on to another
         // address does not hit the site again at once.
-        clock.SleepFor(std::chrono::seconds(request.retryPauseSec));
+        clock.SleepFor(std::chrono::seconds(request.retryPauseSec),
+                       request.cancel != nullptr ? *request.cancel : StopSignal::Never());
+        if (IsCancelled(request)) {
+            response.failure = FetchFailure::Cancelled;
+            return false;
+        }
         if (attempt >= request.attempts) {
             return false;
         }

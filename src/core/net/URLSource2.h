@@ -1,12 +1,11 @@
 #pragma once
 
-#include <atomic>
-
 #include <cstdint>
 #include <string>
 
 #include "core/text/WideText.h"
 #include "core/util/Clock.h"
+#include "core/util/StopSignal.h"
 
 namespace albumora {
 
@@ -44,16 +43,17 @@ inline constexpr std::uint64_t kMaxBodyBytesInMemory = 64ull * 1024 * 1024;
 // Why the last exchange or attempt failed; kept for messages, never needed for control flow.
 enum class FetchFailure {
     None,
-    NoAttempt,   // attempts was 0
-    BadAddress,  // the address could not be split or is not http/https
-    Connection,  // connect, TLS, send or receive failed, or the peer closed early
-    Timeout,     // a wait ran past its time-out
-    HttpStatus,  // a picture download was answered with a status outside 2xx
-    SizeLimit,   // Content-Length or the body broke minSizeK/maxSizeK or the memory cap
-    File,        // the target file could not be written
-    EmptyBody,   // the exchange succeeded but brought no body
-    TextCheck,   // the body was too short for minTextLength or held retryIfContains
-    Cancelled,   // the caller's stop flag was raised
+    NoAttempt,    // attempts was 0
+    BadAddress,   // the address could not be split or is not http/https
+    Connection,   // connect, TLS, send or receive failed, or the peer closed early
+    Timeout,      // a wait ran past its time-out
+    HttpStatus,   // answered with a status outside 2xx where one is required
+    NotAPicture,  // a picture download was answered with a web page
+    SizeLimit,    // Content-Length or the body broke minSizeK/maxSizeK or the memory cap
+    File,         // the target file could not be written
+    EmptyBody,    // the exchange succeeded but brought no body
+    TextCheck,    // the body was too short for minTextLength or held retryIfContains
+    Cancelled,    // the caller's stop flag was raised
 };
 
 // A short English phrase for the failure ("time-out", "size limit", ...).
@@ -85,13 +85,18 @@ struct ST_URLREQUEST {
     CookieStore* cookieStore = nullptr;
     // The pauses between attempts; never null.
     Clock* clock = &SystemClock::Instance();
-    // Raised by the caller to end the exchange within a second and make no further attempt; null
-    // for none.
-    const std::atomic<bool>* cancel = nullptr;
+    // Raised by the caller to end the exchange within a second, cut the pause short and make no
+    // further attempt; null for none.
+    const StopSignal* cancel = nullptr;
+    // A site page: an answer outside 2xx is a failed attempt, not a page to read values from.
+    bool requireSuccessStatus = false;
+    // A picture download: an answer that is a web page (text/html, or a body that opens like one)
+    // is a failed attempt, so that a "not found" page is never saved as a picture.
+    bool expectPicture = false;
 };
 
 inline bool IsCancelled(const ST_URLREQUEST& request) {
-    return request.cancel != nullptr && request.cancel->load();
+    return request.cancel != nullptr && request.cancel->raised();
 }
 
 // The response holder, reused by the caller for several exchanges in a row. Only the calling

@@ -1,5 +1,6 @@
 #include <chrono>
 #include <ctime>
+#include <unordered_set>
 
 #include "core/sites/DuitangPages.h"
 #include "core/sites/SiteAdapters.h"
@@ -15,13 +16,32 @@ constexpr std::chrono::milliseconds kSingleAlbumPause{2000};
 constexpr std::chrono::milliseconds kListPagePause{1500};
 constexpr std::chrono::milliseconds kPicturePagePause{2500};
 
-bool FetchPage(const ST_URLREQUEST& request, WString& text) {
+// A page of the site as text; false when it failed or brought no text, with `problem` saying so.
+bool FetchPage(const ST_URLREQUEST& request, WStringView pageName, WString& text, WString& problem) {
     CURLSource response;
-    if (!FetchUrl(request, response, 0)) {
-        return false;
+    if (FetchUrl(request, response, 0)) {
+        text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
+        if (!text.empty()) {
+            return true;
+        }
     }
-    text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
-    return !text.empty();
+    problem = PageFailedText(pageName, response);
+    return false;
+}
+
+// How many of a page's entries were not seen on an earlier page; remembers them. An album may hold
+// the same picture twice, so repeats are still handed over: only a page of nothing new ends paging.
+template <typename Entry>
+size_t CountNew(const std::vector<Entry>& entries, std::unordered_set<WString>& seen, WString Entry::*key) {
+    size_t fresh = 0;
+    std::unordered_set<WString> onThisPage;
+    for (const Entry& entry : entries) {
+        if (!seen.contains(entry.*key) && onThisPage.insert(entry.*key).second) {
+            ++fresh;
+        }
+    }
+    seen.merge(onThisPage);
+    return fresh;
 }
 
 std::int64_t Now() {
@@ -30,16 +50,17 @@ std::int64_t Now() {
 
 }  // namespace
 
-bool ListDuitangFromAddress(Workflow& workflow, const WString& address) {
+StageOutcome ListDuitangFromAddress(Workflow& workflow, const WString& address, bool& singleAlbum) {
+    singleAlbum = false;
     workflow.savedPageText.clear();
     workflow.siteSubKind = kSubKindDuitang;
     ST_URLREQUEST request = workflow.NewRequest(address);
     request.extraHeaders = kAcceptEncoding;
     WString text;
-    if (!FetchPage(request, text)) {
-        return false;
+    WString problem;
+    if (!FetchPage(request, kPageDuitang, text, problem)) {
+        return workflow.PagesStopped() ? StageOutcome{} : Incomplete(problem);
     }
-    bool singleAlbum = false;
     if (IsDuitangAlbumAddress(address)) {
         workflow.savedPageText = text;
         workflow.albumKey = DuitangAlbumIdFromAddress(address);
@@ -47,15 +68,15 @@ bool ListDuitangFromAddress(Workflow& workflow, const WString& address) {
     }
     const WString userId = DuitangUserIdFromPage(std::move(text));
     if (userId.empty()) {
+        singleAlbum = false;
         workflow.view().ShowMessage(ShownText(kMsgNoDuitangUser));
-        return false;
+        return {};
     }
     workflow.ownerName = u"堆糖_" + userId;
-    ListDuitangAlbums(workflow, userId);
-    return singleAlbum;
+    return ListDuitangAlbums(workflow, userId);
 }
 
-void ListDuitangAlbums(Workflow& workflow, const WString& userId) {
+StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
     if (!workflow.savedPageText.empty()) {
         const DuitangSingleAlbum single = ParseDuitangSingleAlbumPage(workflow.savedPageText);
         ST_PERLISTRECORD record;
@@ -64,27 +85,31 @@ void ListDuitangAlbums(Workflow& workflow, const WString& userId) {
         record.albumId = workflow.albumKey;
         workflow.AddAlbum(std::move(record));
         if (workflow.listState != kListStopRequested) {
-            workflow.clock().SleepFor(kSingleAlbumPause);
+            workflow.Pause(kSingleAlbumPause);
         }
-        return;
+        return {};
     }
 
     ST_URLREQUEST request = workflow.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangUserPageAddress(userId);
-    WString previousFirstId;
+    std::unordered_set<WString> seenIds;
     for (int page = 1;; ++page) {
-        workflow.clock().SleepFor(kListPagePause);
+        workflow.Pause(kListPagePause);
+        if (workflow.PagesStopped()) {
+            return {};
+        }
+        const WString pageName = NumberedPage(page, kPageAlbumList);
         request.url = DuitangAlbumListAddress(page, userId, Now());
         WString text;
-        if (!FetchPage(request, text)) {
-            return;
+        WString problem;
+        if (!FetchPage(request, pageName, text, problem)) {
+            return workflow.PagesStopped() ? StageOutcome{} : Incomplete(problem);
         }
         const DuitangAlbumListPage parsed = ParseDuitangAlbumListPage(text);
-        // A site that answers every page with the same albums would be paged for ever.
-        if (!parsed.albums.empty() && parsed.albums.front().albumId == previousFirstId) {
-            return;
+        // A site that answers every page alike would be paged for ever.
+        if (parsed.more && CountNew(parsed.albums, seenIds, &DuitangAlbumEntry::albumId) == 0) {
+            return Incomplete(PageNothingNewText(pageName));
         }
-        previousFirstId = parsed.albums.empty() ? WString() : parsed.albums.front().albumId;
         for (const DuitangAlbumEntry& entry : parsed.albums) {
             ST_PERLISTRECORD record;
             record.name = entry.name;
@@ -93,44 +118,48 @@ void ListDuitangAlbums(Workflow& workflow, const WString& userId) {
             record.pictureCount = static_cast<std::int32_t>(entry.pictureCount);
             workflow.AddAlbum(std::move(record));
             if (workflow.listState == kListStopRequested) {
-                return;
+                return {};
             }
         }
         if (!parsed.more) {
-            return;
+            return {};
         }
     }
 }
 
-void CollectDuitangPictures(Workflow& workflow, int albumPosition) {
+StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
     const auto album = workflow.albums.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
-        return;
+        return {};
     }
     ST_URLREQUEST request = workflow.NewRequest({});
     request.extraHeaders =
         WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
-    WString previousFirstUrl;
+    std::unordered_set<WString> seenUrls;
     for (int page = 1;; ++page) {
+        const WString pageName = NumberedPage(page, kPagePictures);
         request.url = DuitangPicturePageAddress(album->albumId, page, Now());
         WString text;
-        if (!FetchPage(request, text)) {
-            return;
+        WString problem;
+        if (!FetchPage(request, pageName, text, problem)) {
+            return workflow.CollectionEnds() || workflow.PagesStopped() ? StageOutcome{}
+                                                                        : Incomplete(problem);
         }
         const DuitangPicturePage parsed = ParseDuitangPicturePage(std::move(text));
-        if (!parsed.pictures.empty() && parsed.pictures.front().url == previousFirstUrl) {
-            return;
+        // Entries without a usable picture, or the same pictures again, under "has_next:true" would
+        // be paged for ever.
+        if (parsed.more && CountNew(parsed.pictures, seenUrls, &DuitangPicture::url) == 0) {
+            return Incomplete(PageNothingNewText(pageName));
         }
-        previousFirstUrl = parsed.pictures.empty() ? WString() : parsed.pictures.front().url;
         for (const DuitangPicture& picture : parsed.pictures) {
             workflow.AddPicture(picture.url, picture.description, {}, albumPosition);
             if (workflow.CollectionEnds()) {
-                return;
+                return {};
             }
         }
-        workflow.clock().SleepFor(kPicturePagePause);
+        workflow.Pause(kPicturePagePause);
         if (!parsed.more) {
-            return;
+            return {};
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "core/sites/HuabanPages.h"
 #include "core/sites/SiteAdapters.h"
 #include "core/text/StringCtrl.h"
+#include "core/workflow/Messages.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {
@@ -27,10 +28,10 @@ bool IsGatewayTimeout(WStringView text) {
 
 }  // namespace
 
-void ListHuabanBoard(Workflow& workflow, const WString& address) {
+StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address) {
     workflow.savedPageText.clear();
     if (!IsHuabanBoardAddress(address)) {
-        return;
+        return Incomplete(WString(kMsgNotHuabanBoard));
     }
     WString pageAddress = address;
     CutBefore(pageAddress, u"?");
@@ -41,10 +42,15 @@ void ListHuabanBoard(Workflow& workflow, const WString& address) {
     request.minTextLength = kBoardMinTextLength;
     CURLSource response;
     if (!FetchUrl(request, response, 0)) {
-        return;
+        return workflow.PagesStopped() ? StageOutcome{}
+                                       : Incomplete(PageFailedText(kPageHuabanBoard, response));
     }
     WString text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
     const HuabanBoard board = ParseHuabanBoardPage(text);
+    // A page without the board's data is an error page, not an empty board.
+    if (board.boardId.empty()) {
+        return Incomplete(PageWithoutDataText(kPageHuabanBoard));
+    }
 
     ST_PERLISTRECORD record;
     record.name = board.title;
@@ -55,12 +61,13 @@ void ListHuabanBoard(Workflow& workflow, const WString& address) {
     workflow.AddAlbum(std::move(record));
     // The board page doubles as the first page of pins, so it is kept.
     workflow.savedPageText = std::move(text);
+    return {};
 }
 
-void CollectHuabanPins(Workflow& workflow, int albumPosition) {
+StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
     const auto album = workflow.albums.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
-        return;
+        return {};
     }
     ST_URLREQUEST request = workflow.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + album->albumId;
@@ -68,10 +75,13 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
     int pageCounter = 0;
     int failures = 0;
     WString previousPinId;
+    WString lastProblem;
     const auto pictureCount = static_cast<size_t>(std::max(album->pictureCount, 0));
 
     while (failures < kMaxPageFailures) {
         WString text;
+        // The page as the user counts it: the board page is the first.
+        const WString pageName = NumberedPage(pageCounter + 1, kPagePictures);
         if (pageCounter == 0 && !workflow.savedPageText.empty()) {
             text = std::move(workflow.savedPageText);
             workflow.savedPageText.clear();
@@ -83,14 +93,17 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
                 text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
             }
             if (!fetched || text.empty() || IsGatewayTimeout(text)) {
-                if (workflow.CollectionEnds()) {
-                    return;
+                if (workflow.CollectionEnds() || workflow.PagesStopped()) {
+                    return {};
                 }
+                lastProblem = IsGatewayTimeout(text)
+                                  ? pageName + u"读取失败：服务器繁忙（504 Gateway Time-out）"
+                                  : PageFailedText(pageName, response);
                 // The site answers a throttled session with errors; a fresh session gets through.
                 if (workflow.cookieStore() != nullptr) {
                     workflow.cookieStore()->ResetHost(album->albumId);
                 }
-                workflow.clock().SleepFor(kFailurePause);
+                workflow.Pause(kFailurePause);
                 ++failures;
                 continue;
             }
@@ -99,8 +112,16 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
         failures = 0;
 
         const HuabanPinsPage page = ParseHuabanPinsPage(std::move(text));
-        if (workflow.job.size() >= pictureCount || !page.hasPinSeparator) {
-            return;
+        if (workflow.job.size() >= pictureCount) {
+            return {};
+        }
+        // A page without the pins marker is no page of pins (an error page served as 200); one with
+        // the marker and no pin is the board's end.
+        if (!page.hasPinsMarker) {
+            return Incomplete(PageWithoutDataText(pageName));
+        }
+        if (!page.hasPinSeparator) {
+            return {};
         }
         size_t added = 0;
         for (const HuabanPin& pin : page.pins) {
@@ -113,15 +134,17 @@ void CollectHuabanPins(Workflow& workflow, int albumPosition) {
                                 albumPosition);
             ++added;
             if (workflow.CollectionEnds() || workflow.job.size() >= pictureCount) {
-                return;
+                return {};
             }
         }
-        // A page that brings nothing new would be asked for again and again: the board has ended.
+        // A page that brings nothing new would be asked for again and again, short of the board's
+        // stated count.
         if (added == 0) {
-            return;
+            return Incomplete(PageNothingNewText(pageName));
         }
-        workflow.clock().SleepFor(kPagePause);
+        workflow.Pause(kPagePause);
     }
+    return Incomplete(lastProblem);
 }
 
 }  // namespace albumora

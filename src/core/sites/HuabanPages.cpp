@@ -49,6 +49,7 @@ WString HuabanPinsPageAddress(WStringView boardAddress, int pageCounter, WString
 HuabanPinsPage ParseHuabanPinsPage(WString text) {
     HuabanPinsPage page;
     page.pictureHost = ExtractBetween(text, kPictureHostMarker, u"\"", SCAN_ADVANCE);
+    page.hasPinsMarker = text.find(kPinsMarker) != WString::npos;
     SkipPast(text, kPinsMarker, true);
     std::vector<WString> pieces;
     page.hasPinSeparator = SplitBy(pieces, text, kPinSeparator) > 0;

@@ -23,7 +23,8 @@ struct HuabanPin {
 };
 
 struct HuabanPinsPage {
-    WString pictureHost;  // empty when the page names none
+    WString pictureHost;         // empty when the page names none
+    bool hasPinsMarker = false;  // the page is a page of pins at all
     bool hasPinSeparator = false;
     std::vector<HuabanPin> pins;  // in page order, repeats and empty identifiers included
 };

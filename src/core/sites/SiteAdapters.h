@@ -1,19 +1,35 @@
 #pragma once
 
+#include <utility>
+
 #include "core/text/WideText.h"
 
 namespace albumora {
 
 class Workflow;
 
+// How a listing or an album's collection ended. It is incomplete when a page still failed after
+// the site's own retries, lacked the data needed to go on, or only repeated what came before: the
+// user must hear of it, and nothing may mark the album as done. A stop is no failure: the worker
+// knows of it by itself.
+struct StageOutcome {
+    bool complete = true;
+    WString problem;  // for the user, when not complete
+};
+
+inline StageOutcome Incomplete(WString problem) {
+    return {false, std::move(problem)};
+}
+
 // Huaban: a board address gives one album; its pins are paged through at download.
-void ListHuabanBoard(Workflow& workflow, const WString& address);
-void CollectHuabanPins(Workflow& workflow, int albumPosition);
+StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address);
+StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition);
 
 // Duitang: any page of a user or an album leads to the user's albums, or to the one album.
-// Returns true when the address names a single album, whose download starts right after listing.
-bool ListDuitangFromAddress(Workflow& workflow, const WString& address);
-void ListDuitangAlbums(Workflow& workflow, const WString& userId);
-void CollectDuitangPictures(Workflow& workflow, int albumPosition);
+// `singleAlbum` is set when the address names a single album, whose download starts right after
+// listing.
+StageOutcome ListDuitangFromAddress(Workflow& workflow, const WString& address, bool& singleAlbum);
+StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId);
+StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition);
 
 }  // namespace albumora

@@ -1,12 +1,10 @@
 #include "core/util/Clock.h"
 
-#include <thread>
-
 namespace albumora {
 
-void SystemClock::SleepFor(std::chrono::milliseconds duration) {
+void SystemClock::SleepFor(std::chrono::milliseconds duration, const StopSignal& stop) {
     if (duration.count() > 0) {
-        std::this_thread::sleep_for(duration);
+        stop.WaitFor(duration);
     }
 }
 

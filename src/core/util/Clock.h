@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "core/util/StopSignal.h"
+
 namespace albumora {
 
 // The source of every deliberate pause (between attempts, between pages), so that tests can run
@@ -9,13 +11,14 @@ namespace albumora {
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual void SleepFor(std::chrono::milliseconds duration) = 0;
+    // Pauses for `duration`, or until `stop` is raised, whichever comes first.
+    virtual void SleepFor(std::chrono::milliseconds duration, const StopSignal& stop) = 0;
 };
 
 // Really sleeps.
 class SystemClock final : public Clock {
 public:
-    void SleepFor(std::chrono::milliseconds duration) override;
+    void SleepFor(std::chrono::milliseconds duration, const StopSignal& stop) override;
     static SystemClock& Instance();
 };
 

@@ -1,4 +1,6 @@
+#include <sys/stat.h>
 #include <algorithm>
+
 #include <ctime>
 
 #include "core/files/AtomicFile.h"
@@ -8,6 +10,7 @@
 #include "core/settings/SettingsFolder.h"
 #include "core/sites/DuitangPages.h"
 #include "core/sites/SiteAdapters.h"
+#include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRecognition.h"
 #include "core/text/CodePage.h"
 #include "core/workflow/Messages.h"
@@ -31,9 +34,15 @@ void Workflow::GetListFunc() {
     extension = ReadExtensionSettings(m_settingsFolder);
     currentSiteCode = kSiteCodeHuabanDuitang;
     ownerName.clear();
+    ListRunResult result;
     const WString address = Trimmed(m_view.AddressText());
     if (address.empty()) {
         m_view.ShowMessage(ShownText(kMsgEmptyAddress));
+        result.addressProblem = true;
+        {
+            std::lock_guard lock(m_resultMutex);
+            m_lastList = result;
+        }
         listState = kListIdle;
         return;
     }
@@ -47,17 +56,21 @@ void Workflow::GetListFunc() {
     if (kind >= 0) {
         siteSubKind = kind;
     }
+    // The sites' pages as browsers show them ("https://", "www.") lead to the same requests.
+    const WString siteAddress = CanonicalSiteAddress(address);
+    StageOutcome outcome;
     if (const WStringView problem = AddressProblem(address); !problem.empty()) {
         if (problem == kMsgNotHuabanBoard) {
             siteSubKind = kSubKindHuaban;
         }
+        result.addressProblem = true;
         m_view.ShowMessage(ShownText(problem));
-    } else if (!IsDuitangAddress(address)) {
+    } else if (!IsDuitangAddress(siteAddress)) {
         siteSubKind = kSubKindHuaban;
-        ListHuabanBoard(*this, address);
+        outcome = ListHuabanBoard(*this, siteAddress);
         singleAlbum = true;
     } else {
-        singleAlbum = ListDuitangFromAddress(*this, address);
+        outcome = ListDuitangFromAddress(*this, siteAddress, singleAlbum);
     }
 
     // The owner becomes one folder under the save folder.
@@ -67,10 +80,25 @@ void Workflow::GetListFunc() {
     }
     m_view.RefreshGrid();
     const auto n = static_cast<long long>(albums.size());
-    m_view.SetGroupTitle(CountText(u"相册列表(共", n, u"个)"));
-    m_view.SetStatusText(StatusLine::Main, CountText(u"获取相册列表完成，共", n, u"个"));
     // Whoever stopped the fetch does not want a download to start by itself.
     const bool stopped = listState == kListStopRequested || m_abandoned;
+    result.albums = albums.size();
+    result.stopped = stopped;
+    result.complete = outcome.complete && !stopped;
+    result.problem = outcome.problem;
+    {
+        std::lock_guard lock(m_resultMutex);
+        m_lastList = result;
+    }
+    m_view.SetGroupTitle(CountText(u"相册列表(共", n, u"个)"));
+    if (stopped) {
+        m_view.SetStatusText(StatusLine::Main, ListStoppedText(n));
+    } else if (!outcome.complete) {
+        m_view.SetStatusText(StatusLine::Main, n > 0 ? ListIncompleteText(n, outcome.problem)
+                                                     : ListFailedText(outcome.problem));
+    } else {
+        m_view.SetStatusText(StatusLine::Main, ListDoneText(n));
+    }
     listState = kListIdle;
     m_view.ApplyControlState(ControlMoment::ListEnds, n == 0);
     // From here on only calls that do not wait on the interface thread: it may already be joining
@@ -78,27 +106,36 @@ void Workflow::GetListFunc() {
     // read at the start is still its text.
     if (n > 0) {
         RememberHistory(HistoryKind::Address, address);
-        if (singleAlbum && !stopped) {
+        if (singleAlbum && !stopped && outcome.complete) {
             m_view.SelectAllAlbums();
             m_view.StartDownload();
         }
     }
 }
 
-void Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
+bool Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
     std::string bytes;
     for (const WString& url : job.PictureUrls()) {
         bytes += EncodeText(url, CodePage::Gbk);
         bytes += "\r\n";
     }
-    WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
+    return WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
 }
 
 void Workflow::FormatPass(WStringView forcedExtension) {
     for (size_t i = 0; i < job.size(); ++i) {
+        const auto picture = job.PictureAt(i);
         auto path = job.TargetPath(i);
-        if (path && FixPictureExtension(*path, forcedExtension)) {
-            job.SetFileName(i, path->substr(path->rfind(u'/') + 1));
+        if (!picture || !path || !FixPictureExtension(*path, forcedExtension)) {
+            continue;
+        }
+        const WString storedAs = path->substr(path->rfind(u'/') + 1);
+        job.SetFileName(i, storedAs);
+        // The next run names the picture as this one did: the journal must lead it to the new name.
+        struct stat info {};
+        if (storedAs != picture->fileName && ::stat(ToUtf8(*path).c_str(), &info) == 0) {
+            m_journal.Record(picture->url,
+                             {picture->fileName, static_cast<std::uint64_t>(info.st_size), storedAs});
         }
     }
 }
@@ -113,6 +150,40 @@ void Workflow::OrderPass() {
         }
     }
 }
+
+namespace {
+
+// The last status line of a download run: done only when everything chosen was saved, then what
+// failed, what was incomplete, what the user's filters kept out and what was there already.
+WString RunSummaryText(const DownloadRunResult& result) {
+    WString text(result.stopped ? kStatusDownloadStopped
+                                : (result.Complete() ? kStatusDownloadDone : kStatusDownloadIncomplete));
+    const std::uint32_t failed = result.picturesFailed + (result.stopped ? 0 : result.picturesNotFetched);
+    if (failed > 0) {
+        text += u"，" + IntToText(failed) + u"张图片下载失败";
+    }
+    if (result.sideFilesFailed > 0) {
+        text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
+    }
+    if (result.picturesFiltered > 0) {
+        text += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
+    }
+    if (result.picturesSkipped > 0) {
+        text += u"，" + IntToText(result.picturesSkipped) + u"张图片以前已下载";
+    }
+    // The albums by name, as long as the line stays readable.
+    constexpr size_t kAlbumsNamed = 2;
+    const auto& incomplete = result.incompleteAlbums;
+    for (size_t i = 0; i < incomplete.size() && i < kAlbumsNamed; ++i) {
+        text += u"；" + incomplete[i];
+    }
+    if (incomplete.size() > kAlbumsNamed) {
+        text += u"；共" + IntToText(static_cast<long long>(incomplete.size())) + u"个相册不完整";
+    }
+    return text;
+}
+
+}  // namespace
 
 void Workflow::DownPicFunc() {
     extension = ReadExtensionSettings(m_settingsFolder);
@@ -134,8 +205,8 @@ void Workflow::DownPicFunc() {
         runFolder += u"/";
     }
     runFolder += ownerName;
-    if (!CreateFolderTree(runFolder)) {
-        m_view.ShowMessage(WString(kMsgBadSaveFolder));
+    if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
+        m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
         downloadState = kDownloadIdle;
         return;
     }
@@ -169,6 +240,9 @@ void Workflow::DownPicFunc() {
         const int p = positions[k];
         job.Clear();
         job.SetAlbumFolder(runFolder);
+        m_albumFolderFailed = false;
+        m_sideFileFailed = false;
+        m_journal.Close();
         std::uint8_t state = downloadState;
         while (state != kDownloadStopRequested &&
                !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
@@ -176,37 +250,52 @@ void Workflow::DownPicFunc() {
         if (state == kDownloadStopRequested) {
             break;
         }
-        counters.stopRequested = false;
+        counters.stopRequested.Clear();
         m_view.SetStatusText(StatusLine::Main,
                              u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
                                  IntToText(static_cast<long long>(positions.size())) + u"个图集");
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
+        StageOutcome collected;
         if (siteCode > 20) {
             m_view.ShowMessage(WString(kMsgBadSiteCode));
         } else if (siteCode == kSiteCodeHuabanDuitang) {
-            if (siteSubKind != kSubKindDuitang) {
-                CollectHuabanPins(*this, p);
-            } else {
-                CollectDuitangPictures(*this, p);
-            }
+            collected = siteSubKind != kSubKindDuitang ? CollectHuabanPins(*this, p)
+                                                       : CollectDuitangPictures(*this, p);
         }
         ++result.albumsDone;
         const size_t n = job.size();
+        const auto record = albums.AlbumAt(static_cast<size_t>(p));
+        const WString albumName = record ? record->name : WString();
+        if (!collected.complete && downloadState != kDownloadStopRequested) {
+            const WString text =
+                AlbumIncompleteText(albumName, n, record ? record->pictureCount : 0, collected.problem);
+            result.incompleteAlbums.push_back(text);
+            m_view.SetStatusText(StatusLine::Main, text);
+        }
         if (n > 0 && downloadState == kDownloadStopRequested && !asked) {
             asked = true;
             // Closing the window or Ctrl-C: nobody is there to answer.
             continueAfterStop = !m_abandoned && m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
             if (continueAfterStop) {
-                counters.stopRequested = false;
+                counters.stopRequested.Clear();
             }
         }
         if (n == 0 || (downloadState == kDownloadStopRequested && !continueAfterStop)) {
+            result.picturesNotFetched += static_cast<std::uint32_t>(n);
             continue;
         }
         result.picturesCollected += static_cast<std::uint32_t>(n);
+        if (m_albumFolderFailed) {
+            // Told when the folder was tried; its pictures have nowhere to go.
+            result.picturesFailed += static_cast<std::uint32_t>(n);
+            result.incompleteAlbums.push_back(
+                AlbumIncompleteText(albumName, n, record ? record->pictureCount : 0,
+                                    WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
+            continue;
+        }
         if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {
-            if (const auto record = albums.AlbumAt(static_cast<size_t>(p))) {
-                WriteListFile(*record);
+            if ((record && !WriteListFile(*record)) || m_sideFileFailed) {
+                ++result.sideFilesFailed;
             }
             continue;
         }
@@ -215,8 +304,10 @@ void Workflow::DownPicFunc() {
         result.picturesFailed += album.failed;
         result.picturesFiltered += album.filtered;
         result.picturesNotFetched += album.notFetched;
+        result.picturesSkipped += album.skipped;
         // A marker after failures would make a later run skip the pictures that are missing.
-        if (downloadState != kDownloadStopRequested && album.failed == 0 && album.notFetched == 0) {
+        if (downloadState != kDownloadStopRequested && collected.complete && album.failed == 0 &&
+            album.notFetched == 0) {
             if (const auto first = job.PictureAt(0)) {
                 WriteAlbumMarker(job.AlbumFolder(), first->url);
             }
@@ -227,19 +318,16 @@ void Workflow::DownPicFunc() {
         if (m_run.naming.HasOption(OPT_FIX_ORDER)) {
             OrderPass();
         }
+        if (m_sideFileFailed) {
+            ++result.sideFilesFailed;
+        }
     }
+    m_journal.Close();
     result.stopped = downloadState == kDownloadStopRequested;
     publish(result);
     downloadState = kDownloadIdle;
     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
-    WString doneText(kStatusDownloadDone);
-    if (result.picturesFailed > 0) {
-        doneText += u"，" + IntToText(result.picturesFailed) + u"张图片下载失败";
-    }
-    if (result.picturesFiltered > 0) {
-        doneText += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
-    }
-    m_view.SetStatusText(StatusLine::Main, doneText);
+    m_view.SetStatusText(StatusLine::Main, RunSummaryText(result));
     m_view.SetStatusText(StatusLine::Progress, {});
     if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {
         m_view.OpenFolder(ToUtf8(job.AlbumFolder()));

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,12 +28,36 @@ void Trace(const char* text) {
 
 }  // namespace
 
-bool Workflow::FetchPicture(std::size_t index, std::uint64_t generation, bool& filtered) {
-    filtered = false;
+bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target) {
+    const auto entry = m_journal.Find(picture.url);
+    // Saved before under the name this run gives it: a changed naming scheme fetches anew.
+    if (!entry || entry->fileName != picture.fileName) {
+        return false;
+    }
+    WString onDisk = target;
+    if (!entry->storedAs.empty()) {
+        onDisk = target.substr(0, target.rfind(u'/') + 1) + entry->storedAs;
+    }
+    struct stat info {};
+    if (::stat(ToUtf8(onDisk).c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) != entry->size) {
+        return false;
+    }
+    if (!entry->storedAs.empty()) {
+        // The passes after the download work on the file as it is named now.
+        job.SetFileName(index, entry->storedAs);
+    }
+    return true;
+}
+
+Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation) {
     const auto picture = job.PictureAt(index, generation);
     const auto target = job.TargetPath(index);
     if (!picture || !target) {
-        return false;
+        return PictureEnd::Failed;
+    }
+    if (AlreadySaved(index, *picture, *target)) {
+        return PictureEnd::Skipped;
     }
     WString address = picture->url;
     WString fallback;
@@ -50,6 +76,7 @@ bool Workflow::FetchPicture(std::size_t index, std::uint64_t generation, bool& f
     request.attempts = kPictureAttempts;
     request.retryPauseSec = kPictureRetryPauseSec;
     request.cancel = &counters.stopRequested;
+    request.expectPicture = true;
 
     CURLSource response;
     bool ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
@@ -61,9 +88,12 @@ bool Workflow::FetchPicture(std::size_t index, std::uint64_t generation, bool& f
             ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
         }
     }
+    if (ok) {
+        m_journal.Record(picture->url, {picture->fileName, response.bodySize, {}});
+        return PictureEnd::Saved;
+    }
     // The size limits are the user's filter: a picture they keep out is no failure.
-    filtered = !ok && response.failure == FetchFailure::SizeLimit;
-    return ok;
+    return response.failure == FetchFailure::SizeLimit ? PictureEnd::Filtered : PictureEnd::Failed;
 }
 
 Workflow::DownProcResult Workflow::DownProc() {
@@ -81,40 +111,48 @@ Workflow::DownProcResult Workflow::DownProc() {
     std::atomic<size_t> next{0};
     std::atomic<std::uint32_t> failed{0};
     std::atomic<std::uint32_t> filtered{0};
+    std::atomic<std::uint32_t> skipped{0};
 
     // Each picture thread takes the next picture until none is left, so that its connection to
     // the picture host stays warm from one picture to the next.
     auto pictureThread = [&, this] {
+        // A picture found saved before costs the site nothing, so no pause follows it.
+        bool askedTheSite = false;
         for (;;) {
-            if (counters.stopRequested) {
+            if (counters.stopRequested.raised()) {
                 return;
             }
             const size_t i = next.fetch_add(1);
             if (i >= n) {
                 return;
             }
-            if (t == 1 && i > 0) {
-                m_clock.SleepFor(kSingleThreadPause);
-                if (counters.stopRequested) {
+            if (t == 1 && askedTheSite) {
+                m_clock.SleepFor(kSingleThreadPause, counters.stopRequested);
+                if (counters.stopRequested.raised()) {
                     return;
                 }
             }
-            bool keptOut = false;
-            bool saved = false;
+            PictureEnd end = PictureEnd::Failed;
             try {
-                saved = FetchPicture(i, generation, keptOut);
+                end = FetchPicture(i, generation);
             } catch (...) {
+                end = PictureEnd::Failed;
                 // Out of memory or the like: this picture is lost, the album goes on.
             }
             {
                 // Under the coordinator's lock, so that the failures it reports are among the
                 // pictures it reports as done.
                 std::lock_guard lock(m_coordinatorMutex);
-                if (!saved) {
-                    (keptOut ? filtered : failed).fetch_add(1);
+                if (end == PictureEnd::Failed) {
+                    failed.fetch_add(1);
+                } else if (end == PictureEnd::Filtered) {
+                    filtered.fetch_add(1);
+                } else if (end == PictureEnd::Skipped) {
+                    skipped.fetch_add(1);
                 }
                 counters.finishedCount.fetch_add(1);
             }
+            askedTheSite = end != PictureEnd::Skipped;
             m_coordinatorWake.notify_all();
         }
     };
@@ -140,9 +178,9 @@ Workflow::DownProcResult Workflow::DownProc() {
         std::unique_lock lock(m_coordinatorMutex);
         for (;;) {
             m_coordinatorWake.wait(lock, [&] {
-                return counters.stopRequested.load() || counters.finishedCount.load() != reported;
+                return counters.stopRequested.raised() || counters.finishedCount.load() != reported;
             });
-            if (counters.stopRequested) {
+            if (counters.stopRequested.raised()) {
                 break;
             }
             reported = counters.finishedCount;
@@ -168,7 +206,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
     counters.downloadActive = false;
-    return {failed, filtered, notFetched};
+    return {failed, filtered, notFetched, skipped};
 }
 
 }  // namespace albumora

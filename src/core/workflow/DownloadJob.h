@@ -9,6 +9,7 @@
 
 #include "core/settings/PersistentSettings.h"
 #include "core/text/WideText.h"
+#include "core/util/StopSignal.h"
 
 namespace albumora {
 
@@ -70,7 +71,7 @@ private:
 // threads; the four copies are taken from the current site's parameters when a run starts.
 struct DownloadCounters {
     std::atomic<std::uint32_t> finishedCount{0};
-    std::atomic<bool> stopRequested{false};
+    StopSignal stopRequested;
     std::atomic<bool> downloadActive{false};
     std::atomic<std::uint32_t> activeThreadCount{0};
     std::atomic<std::uint32_t> timeoutSec{0};

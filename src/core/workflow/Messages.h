@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "core/text/WideText.h"
 
 namespace albumora {
@@ -13,10 +16,16 @@ inline constexpr WStringView kMsgNotHuabanBoard =
 inline constexpr WStringView kMsgNoDuitangUser =
     u"在这个页面上没有找到堆糖用户。^请复制用户主页或专辑页的地址，例如^https://www.duitang.com/album/"
     u"?id=123456";
+inline constexpr WStringView kMsgUnsupportedAddress =
+    u"无法识别这个地址：它不是花瓣画板，也不是堆糖用户或专辑。^可以下载的地址形如^"
+    u"花瓣画板  https://huaban.com/boards/123456/^堆糖用户  https://www.duitang.com/people/?user_id=123456^"
+    u"堆糖专辑  https://www.duitang.com/album/?id=123456^（http 或 https，带不带 www. 都可以）";
 inline constexpr WStringView kMsgNoAlbumChosen = u"请先在相册列表中选择要下载的相册。";
 inline constexpr WStringView kMsgContinueAfterStop = u"已获取到部分图片信息，是否先下载这些图片？";
 inline constexpr WStringView kMsgSetSaveFolder = u"请先设置保存路径";
 inline constexpr WStringView kMsgBadSaveFolder = u"请检测设置的保存路径是否有误";
+// Followed by the folder that could not be made.
+inline constexpr WStringView kMsgCannotMakeFolder = u"无法创建文件夹：";
 inline constexpr WStringView kMsgBadSiteCode = u"Error ListType Code.";
 inline constexpr WStringView kMsgDownloadThreadFailed = u"Create thread:DownPicFunc failed.";
 inline constexpr WStringView kMsgListThreadFailed = u"Create thread:GetListFunc failed.";
@@ -25,8 +34,38 @@ inline constexpr WStringView kMsgListThreadFailed = u"Create thread:GetListFunc 
 inline constexpr WStringView kStatusListing = u"正在获取相册列表，请稍等...";
 inline constexpr WStringView kGroupTitle = u"相册列表";
 inline constexpr WStringView kStatusDownloadDone = u"下载完毕";
+inline constexpr WStringView kStatusDownloadIncomplete = u"下载未完成";
+inline constexpr WStringView kStatusDownloadStopped = u"下载已终止";
 inline constexpr WStringView kStatusPictureDownloadStarted = u"已开始下载图片";
 inline constexpr WStringView kStatusCollecting = u"......";
+
+struct CURLSource;
+
+// Why a page could not be read, for the user: "服务器回答 HTTP 503", "等待超时", ...
+WString FetchFailureText(const CURLSource& response);
+
+// A page of a listing or an album that failed: "第2页图片列表读取失败：服务器回答 HTTP 503".
+WString PageFailedText(WStringView page, const CURLSource& response);
+// A page that answered without the data the adapter needs to go on.
+WString PageWithoutDataText(WStringView page);
+// A page that repeated what came before: paging would never end.
+WString PageNothingNewText(WStringView page);
+// The names of the pages, numbered from 1.
+WString NumberedPage(int page, WStringView what);
+inline constexpr WStringView kPageAlbumList = u"页专辑列表";
+inline constexpr WStringView kPagePictures = u"页图片列表";
+inline constexpr WStringView kPageHuabanBoard = u"画板页面";
+inline constexpr WStringView kPageDuitang = u"堆糖页面";
+
+// The last status line of a list fetch.
+WString ListDoneText(long long albums);
+WString ListIncompleteText(long long albums, WStringView problem);
+WString ListStoppedText(long long albums);
+WString ListFailedText(WStringView problem);
+
+// An album whose pictures could not all be listed: what it is, how far it got, and why.
+WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::int32_t statedCount,
+                            WStringView problem);
 
 // A stored message as the user sees it: every "^" becomes a line break.
 WString ShownText(WStringView message);

@@ -1,13 +1,19 @@
 #include "core/workflow/Workflow.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <ctime>
-#include <fstream>
 
 #include "core/files/FileHelpers.h"
 #include "core/files/SafeFileName.h"
+#include "core/files/TemporaryFiles.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsStore.h"
 #include "core/sites/DuitangPages.h"
+#include "core/sites/SiteAddress.h"
+#include "core/sites/SiteHosts.h"
 #include "core/sites/SiteRecognition.h"
 #include "core/text/CaseFold.h"
 #include "core/text/Utf16Bytes.h"
@@ -48,10 +54,13 @@ WStringView AddressProblem(WStringView trimmedAddress) {
         trimmedAddress.find(u"https://") == WStringView::npos) {
         return kMsgNoScheme;
     }
-    if (!IsDuitangAddress(trimmedAddress) && trimmedAddress.find(u"/boards/") == WStringView::npos) {
-        return kMsgNotHuabanBoard;
+    const WString address = CanonicalSiteAddress(trimmedAddress);
+    if (IsDuitangAddress(address) || address.find(kHuabanBoardPrefix) != WString::npos) {
+        return {};
     }
-    return {};
+    // A Huaban page that is not a board (a user's page, a pin) gets the board message; anything
+    // else is told which addresses work.
+    return IsHuabanAddress(address) ? kMsgNotHuabanBoard : kMsgUnsupportedAddress;
 }
 
 Workflow::Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore, Clock& clock)
@@ -83,7 +92,7 @@ bool Workflow::OnListButton() {
     if (listState != kListIdle) {
         std::uint8_t fetching = kListFetching;
         if (listState.compare_exchange_strong(fetching, kListStopRequested)) {
-            m_cancelTransfers = true;
+            m_stopPages.Raise();
         }
         return true;
     }
@@ -93,7 +102,7 @@ bool Workflow::OnListButton() {
     }
     JoinIfDone(m_listThread);
     albums.ClearAlbumList();
-    m_cancelTransfers = false;
+    m_stopPages.Clear();
     listState = kListFetching;
     siteSubKind = -1;
     currentSiteCode = kSiteCodeHuabanDuitang;
@@ -118,7 +127,7 @@ bool Workflow::OnListButton() {
 
 void Workflow::RequestStop() {
     m_abandoned = true;
-    m_cancelTransfers = true;
+    m_stopPages.Raise();
     std::uint8_t listing = kListFetching;
     listState.compare_exchange_strong(listing, kListStopRequested);
     StopDownload();
@@ -130,8 +139,8 @@ void Workflow::StopDownload() {
            !downloadState.compare_exchange_weak(downloading, kDownloadStopRequested)) {
     }
     if (downloading != kDownloadIdle) {
-        m_cancelTransfers = true;
-        counters.stopRequested = true;
+        m_stopPages.Raise();
+        counters.stopRequested.Raise();
         std::lock_guard lock(m_coordinatorMutex);
         m_coordinatorWake.notify_all();
     }
@@ -146,7 +155,7 @@ bool Workflow::OnDownloadButton() {
         return false;
     }
     JoinIfDone(m_downloadThread);
-    m_cancelTransfers = false;
+    m_stopPages.Clear();
     downloadState = kDownloadRunning;
     ++m_workersRunning;
     try {
@@ -227,11 +236,17 @@ DownloadRunResult Workflow::lastRunResult() const {
     return m_lastResult;
 }
 
+ListRunResult Workflow::lastListResult() const {
+    std::lock_guard lock(m_resultMutex);
+    return m_lastList;
+}
+
 ST_URLREQUEST Workflow::NewRequest(WString url, WString savePath) const {
     ST_URLREQUEST request(std::move(url), std::move(savePath), kDefaultTimeoutMs);
     request.cookieStore = m_cookieStore;
     request.clock = &m_clock;
-    request.cancel = &m_cancelTransfers;
+    request.cancel = &m_stopPages;
+    request.requireSuccessStatus = true;
     return request;
 }
 
@@ -255,7 +270,7 @@ bool Workflow::CollectionEnds() const {
     return state == kDownloadAlbumDone || state == kDownloadStopRequested;
 }
 
-void Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
+bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
     const NamingContext context{m_run.naming,         album,         currentSiteCode,
                                 albums.selectedCount, albums.size(), ownerName};
     const WString folderName = AlbumFolderName(context);
@@ -264,28 +279,37 @@ void Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         folder += folderName + u"/";
         job.SetAlbumFolder(folder);
     }
-    CreateFolderTree(folder);
+    m_sideFileFailed = false;
+    WString failedFolder;
+    if (!CreateFolderTree(folder, &failedFolder)) {
+        m_journal.Close();
+        m_view.ShowMessage(WString(kMsgCannotMakeFolder) + failedFolder);
+        return false;
+    }
     SetFolderTimes(folder, std::time(nullptr));
+    const std::string folderBytes = ToUtf8(job.AlbumFolder());
+    RemoveStaleTemporaries(folderBytes);
+    m_journal.Open(job.AlbumFolder());
     markerAddress = ReadAlbumMarker(job.AlbumFolder());
+    return true;
 }
 
 void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first) {
-    const std::string path = ToUtf8(job.AlbumFolder() + album.name + u".txt");
-    std::ofstream file;
-    if (first) {
-        file.open(path, std::ios::binary | std::ios::trunc);
-        file.write("\xFF\xFE", 2);
-    } else {
-        // Opened without creating it: a file removed mid-run stays removed.
-        std::ifstream probe(path);
-        if (!probe) {
-            return;
-        }
-        probe.close();
-        file.open(path, std::ios::binary | std::ios::app);
+    if (m_albumFolderFailed || (m_sideFileFailed && !first)) {
+        return;
     }
-    const std::string bytes = EncodeUtf16Le(originalName + u"\r\n");
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const std::string path = ToUtf8(job.AlbumFolder() + album.name + u".txt");
+    const std::string bytes =
+        (first ? std::string("\xFF\xFE") : std::string()) + EncodeUtf16Le(originalName + u"\r\n");
+    // Opened without creating it after the first name: a file removed mid-run stays removed.
+    const int flags = first ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        m_sideFileFailed = m_sideFileFailed || first || errno != ENOENT;
+        return;
+    }
+    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
 void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
@@ -307,7 +331,7 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     PictureNameDraft draft = DraftPictureName(context, pictureUrl, description, n);
     if (n == 0) {
         m_takenNames.clear();
-        StartAlbumFolder(*album);
+        m_albumFolderFailed = !StartAlbumFolder(*album);
     }
     const WString name = FinishPictureName(
         std::move(draft), job.AlbumFolder().size(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -8,11 +9,14 @@
 #include <string>
 #include <thread>
 #include <unordered_set>
+#include <vector>
 
 #include "core/net/URLSource2.h"
 #include "core/settings/ExtensionSettings.h"
 #include "core/settings/PersistentSettings.h"
 #include "core/util/Clock.h"
+#include "core/util/StopSignal.h"
+#include "core/workflow/AlbumJournal.h"
 #include "core/workflow/AlbumList.h"
 #include "core/workflow/DownloadJob.h"
 #include "core/workflow/WorkflowView.h"
@@ -39,6 +43,15 @@ inline constexpr std::uint8_t kViewIdle = 0;
 inline constexpr std::uint8_t kViewRebuilding = 1;
 inline constexpr std::uint8_t kViewStopRequested = 2;
 
+// What one list fetch did, for the front end's last words.
+struct ListRunResult {
+    std::size_t albums = 0;
+    bool complete = true;         // every page of the listing was read
+    bool stopped = false;         // a stop ended the fetch
+    bool addressProblem = false;  // the address was refused before anything was fetched
+    WString problem;              // why the listing is not complete
+};
+
 // What one download run did, for the front end's last words.
 struct DownloadRunResult {
     std::uint32_t albumsDone = 0;
@@ -46,8 +59,20 @@ struct DownloadRunResult {
     std::uint32_t picturesFailed = 0;      // could not be fetched or saved
     std::uint32_t picturesFiltered = 0;    // left out by the size limits, as asked
     std::uint32_t picturesNotFetched = 0;  // still waiting when the stop came
+    std::uint32_t picturesSkipped = 0;     // saved by an earlier run and still there
+    std::uint32_t sideFilesFailed = 0;     // list or original-name files that could not be written
+    // One text for each album whose pictures could not all be listed or whose folder could not be
+    // made: its name, how far it got, why.
+    std::vector<WString> incompleteAlbums;
     bool stopped = false;
     bool error = false;  // the run could not start (save folder, no album chosen) or broke off
+
+    // True when everything chosen was saved (pictures the size limits kept out are the user's
+    // filter, not a failure).
+    bool Complete() const {
+        return !stopped && !error && picturesFailed == 0 && picturesNotFetched == 0 && sideFilesFailed == 0 &&
+               incompleteAlbums.empty();
+    }
 };
 
 // The state that the window and the workers share, and the two workers. A front end owns one,
@@ -89,6 +114,7 @@ public:
     const std::string& settingsFolder() const { return m_settingsFolder; }
 
     DownloadRunResult lastRunResult() const;
+    ListRunResult lastListResult() const;
 
     // --- for the adapters and workers ---
 
@@ -105,6 +131,10 @@ public:
                     int albumPosition);
     // True when the collection of the current album must end (album done or stop requested).
     bool CollectionEnds() const;
+    // True once a stop was asked of the page requests (list or download stop, or closing).
+    bool PagesStopped() const { return m_stopPages.raised(); }
+    // The pause between pages; a stop cuts it short.
+    void Pause(std::chrono::milliseconds duration) const { m_clock.SleepFor(duration, m_stopPages); }
 
     // The worker bodies; public so that a front end may run them on a thread of its own choice.
     void GetListFunc();
@@ -139,7 +169,9 @@ private:
         SiteDownloadParams params;
     };
 
-    void StartAlbumFolder(const ST_PERLISTRECORD& album);
+    // Makes the album's folder, clears what killed runs left in it and opens its journal; false
+    // when the folder cannot be made (the user is told which).
+    bool StartAlbumFolder(const ST_PERLISTRECORD& album);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
@@ -152,12 +184,15 @@ private:
         std::uint32_t failed = 0;
         std::uint32_t filtered = 0;
         std::uint32_t notFetched = 0;
+        std::uint32_t skipped = 0;
     };
     DownProcResult DownProc();
-    // Fetches picture `index` into its file; false when it failed, with `filtered` set when only
-    // the size limits kept it out.
-    bool FetchPicture(std::size_t index, std::uint64_t generation, bool& filtered);
-    void WriteListFile(const ST_PERLISTRECORD& album);
+    enum class PictureEnd { Saved, Skipped, Filtered, Failed };
+    // Fetches picture `index` into its file, unless the journal shows it saved before and still there.
+    PictureEnd FetchPicture(std::size_t index, std::uint64_t generation);
+    // True when the journal has picture `index` under its present name, with its file still whole.
+    bool AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target);
+    bool WriteListFile(const ST_PERLISTRECORD& album);
     void FormatPass(WStringView forcedExtension);
     void OrderPass();
 
@@ -176,6 +211,13 @@ private:
     WString m_runFolder;
     // Lower-cased names of the current album's pictures, for the duplicate search.
     std::unordered_set<WString> m_takenNames;
+    // The current album's record of saved pictures, read at its start and appended to as pictures
+    // are saved.
+    AlbumJournal m_journal;
+    // The current album's folder could not be made: its pictures are not fetched.
+    bool m_albumFolderFailed = false;
+    // The current album's original-name file could not be written.
+    bool m_sideFileFailed = false;
 
     // Wakes the download coordinator: a picture finished, or the stop was pressed.
     std::mutex m_coordinatorMutex;
@@ -183,10 +225,12 @@ private:
 
     mutable std::mutex m_resultMutex;
     DownloadRunResult m_lastResult;
+    ListRunResult m_lastList;
 
     std::atomic<bool> m_abandoned{false};
-    // Ends the page requests in flight when a stop is pressed; cleared when a worker starts.
-    std::atomic<bool> m_cancelTransfers{false};
+    // Ends the page requests in flight and the pauses between pages when a stop is pressed;
+    // cleared when a worker starts.
+    StopSignal m_stopPages;
     std::atomic<int> m_workersRunning{0};
     std::thread m_listThread;
     std::thread m_downloadThread;

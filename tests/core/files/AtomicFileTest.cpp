@@ -1,9 +1,12 @@
 #include "core/files/AtomicFile.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "core/files/TemporaryFiles.h"
 #include "support/TempFolder.h"
 
 namespace albumora {
@@ -32,6 +35,34 @@ TEST(WriteFileAtomically, AFailedWriteKeepsWhatWasThere) {
     EXPECT_EQ(test::ReadFile(temp / "target/keep").bytes, "kept");
     EXPECT_EQ(EntryCount(temp.path()), 1);
     EXPECT_FALSE(WriteFileAtomically(temp / "missing/soft.dat", "new"));
+}
+
+TEST(WriteFileAtomically, ANameNearTheLimitIsWrittenToo) {
+    test::TempFolder temp;
+    // 80 Chinese characters and ".lst": 244 bytes, which a temporary name built on it would pass.
+    std::string name;
+    for (int i = 0; i < 80; ++i) {
+        name += "长";
+    }
+    name += ".lst";
+    EXPECT_TRUE(WriteFileAtomically(temp / name, "list"));
+    EXPECT_EQ(test::ReadFile(temp / name).bytes, "list");
+    EXPECT_EQ(EntryCount(temp.path()), 1);
+}
+
+TEST(RemoveStaleTemporaries, RemovesOnlyWhatEndedProcessesLeft) {
+    test::TempFolder temp;
+    // No process has this number (the kernel's limit is far below it).
+    const std::string dead = ".albumora-999999999-3";
+    const std::string alive = ".albumora-" + std::to_string(::getppid()) + "-3";
+    for (const std::string& name : {dead + ".part", dead + ".tmp", alive + ".part", dead + ".jpg",
+                                    std::string(".albumora-x-1.part"), std::string("picture.part")}) {
+        test::WriteFile(temp / name, "x");
+    }
+    EXPECT_EQ(RemoveStaleTemporaries(temp.path()), 2);
+    EXPECT_EQ(
+        test::ListFolder(temp.path()),
+        (std::vector<std::string>{alive + ".part", dead + ".jpg", ".albumora-x-1.part", "picture.part"}));
 }
 
 }  // namespace

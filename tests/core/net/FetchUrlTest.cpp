@@ -249,7 +249,39 @@ TEST_P(FetchErrorPage, FailsAsAPictureAndKeepsTheOldFile) {
     EXPECT_EQ(server().requestsFor("/e").size(), 2u);
 }
 
+TEST_P(FetchErrorPage, FailsAsASitePageThatMustBeRead) {
+    server().Route("/e", Response{.status = GetParam().status, .body = "<html>error page</html>"});
+    ST_URLREQUEST request = Request("/e");
+    request.requireSuccessStatus = true;
+    request.attempts = 2;
+    CURLSource response;
+    EXPECT_FALSE(FetchUrl(request, response, 0));
+    EXPECT_EQ(response.failure, FetchFailure::HttpStatus);
+    EXPECT_EQ(response.status, GetParam().status);
+    EXPECT_EQ(server().requestsFor("/e").size(), 2u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Statuses, FetchErrorPage, ::testing::Values(ErrorPageRow{404}, ErrorPageRow{500}));
+
+TEST_F(FetchRequest, WebPageForAPictureSavesNothing) {
+    const std::string notFound = "<html><body>404 Not Found</body></html>";
+    server().Route("/declared", Response{.body = notFound});
+    server().Route("/undeclared",
+                   Response{.body = "\r\n  <!DOCTYPE html>" + notFound, .contentType = "image/jpeg"});
+    server().Route("/moved", Response{.status = 302, .headers = {{"Location", server().url("/declared")}}});
+    for (const char* path : {"/declared", "/undeclared", "/moved"}) {
+        ST_URLREQUEST request = PictureRequest(path, "p0.jpg");
+        request.expectPicture = true;
+        CURLSource response;
+        EXPECT_FALSE(FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ)) << path;
+        EXPECT_EQ(response.failure, FetchFailure::NotAPicture) << path;
+        EXPECT_TRUE(ListFolder(folder.path()).empty()) << path;
+    }
+    // A page asked for as a file (albumora-cli fetch --output) is kept as it came.
+    CURLSource response;
+    EXPECT_TRUE(FetchUrl(PictureRequest("/declared", "page.html"), response, 0));
+    EXPECT_EQ(ReadFile(folder.file("page.html")).bytes, notFound);
+}
 
 TEST_F(FetchRequest, PictureIntoAMissingFolderFailsCleanly) {
     server().Route("/p.jpg", Response{.body = "picture"});
@@ -400,11 +432,11 @@ TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
     ST_URLREQUEST request = PictureRequest("/long", "long.jpg");
     request.readTimeoutMs = 20000;
     request.attempts = 3;
-    std::atomic<bool> stop{false};
+    StopSignal stop;
     request.cancel = &stop;
     std::thread stopper([&] {
         std::this_thread::sleep_for(milliseconds(300));
-        stop = true;
+        stop.Raise();
     });
     CURLSource response;
     bool ok = true;

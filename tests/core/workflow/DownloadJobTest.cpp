@@ -54,7 +54,7 @@ TEST(DownloadJobConcurrency, PictureThreadsReadWhileTheWorkerRefills) {
             }
         });
     }
-    counters.stopRequested = true;
+    counters.stopRequested.Raise();
     job.Clear();
     for (int i = 0; i < 50; ++i) {
         job.AppendPicture(u"http://b/" + IntToText(i), IntToText(i) + u".jpg");

@@ -91,6 +91,12 @@ private:
     std::unique_ptr<Workflow> m_workflow;
 };
 
+FakeDuitangUser OneAlbumUser(int count) {
+    FakeDuitangUser user;
+    user.albums.push_back({"600", "合集", test::MakeDuitangPictures("600", count)});
+    return user;
+}
+
 TEST_F(WorkflowTest, HuabanBoardListsOneAlbumAndDownloadsItAtOnce) {
     FakeHuabanBoard board;
     board.pins = test::MakePins(5000, 45);
@@ -173,6 +179,139 @@ TEST_F(WorkflowTest, HuabanPageFailuresEndTheAlbumAfterThreeTries) {
     EXPECT_EQ(failurePauses, 3u);
 }
 
+TEST_F(WorkflowTest, HuabanPinPageThatKeepsFailingLeavesTheAlbumIncompleteAndUnmarked) {
+    FakeHuabanBoard board;
+    board.pins = test::MakePins(1000, 45);
+    test::ServeHuabanBoard(SharedTestServer(), board);
+    // The first page after the board page (which holds pins 1000 to 981) answers 503 every time.
+    SharedTestServer().Route("huaban.com", "/boards/1001/?hxzmqq1s&max=981&limit=20&wfl=1",
+                             test::Response{.status = 503, .body = "<html>Service Unavailable</html>"});
+    List("http://huaban.com/boards/1001/");
+
+    EXPECT_EQ(Files("alice/猫咪 & 狗/").size(), 20u);
+    EXPECT_FALSE(ReadFile(saveFolder() + "alice/猫咪 & 狗/pic.kvx").exists);
+    const DownloadRunResult result = workflow().lastRunResult();
+    EXPECT_FALSE(result.Complete());
+    ASSERT_EQ(result.incompleteAlbums.size(), 1u);
+    EXPECT_EQ(
+        result.incompleteAlbums[0],
+        u"相册“猫咪 & 狗”不完整：只获取到20/45张图片信息（第2页图片列表读取失败：服务器回答 HTTP 503）");
+    const WString last = view.statusTexts(StatusLine::Main).back();
+    EXPECT_TRUE(last.starts_with(u"下载未完成；相册“猫咪 & 狗”不完整")) << ToUtf8(last);
+    // The site's rate limit is still waited out: three tries, 6 s apart.
+    EXPECT_EQ(SharedTestServer().requestsFor("/boards/1001/").size(), 1u + 3u);
+}
+
+TEST_F(WorkflowTest, HuabanBoardPageThatFailsIsAFailedListingNotAnEmptyOne) {
+    SharedTestServer().Route("huaban.com", "/boards/1001/", test::Response{.status = 503, .body = "busy"});
+    List("http://huaban.com/boards/1001/");
+    EXPECT_EQ(workflow().albums.size(), 0u);
+    EXPECT_EQ(view.downloadsStarted(), 0);
+    const ListRunResult result = workflow().lastListResult();
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(view.statusTexts(StatusLine::Main).back(),
+              u"获取相册列表失败：画板页面读取失败：服务器回答 HTTP 503");
+    // The board page's own four attempts, 4 s apart.
+    EXPECT_EQ(SharedTestServer().requestsFor("/boards/1001/").size(), 4u);
+}
+
+TEST_F(WorkflowTest, AddressesAsBrowsersShowThemReachTheSameRequests) {
+    FakeHuabanBoard board;
+    board.pins = test::MakePins(300, 3);
+    test::ServeHuabanBoard(SharedTestServer(), board);
+    EditSite(
+        [](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_THUNDER_LIST_ONLY; });
+    for (const char* address :
+         {"https://huaban.com/boards/1001/", "https://www.huaban.com/boards/1001/?x=1"}) {
+        SharedTestServer().ClearRequests();
+        List(address);
+        ASSERT_EQ(workflow().albums.size(), 1u) << address;
+        const auto pages = RequestsTo("huaban.com");
+        ASSERT_FALSE(pages.empty()) << address;
+        EXPECT_EQ(pages[0].target, "http://huaban.com/boards/1001/") << address;
+    }
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(2));
+    SharedTestServer().ClearRequests();
+    List("https://duitang.com/album/?id=600");
+    ASSERT_EQ(workflow().albums.size(), 1u);
+    EXPECT_EQ(RequestsTo("www.duitang.com").front().target, "http://www.duitang.com/album/?id=600");
+
+    List("https://www.pinterest.com/boards/1/");
+    EXPECT_EQ(view.messages().back(), ShownText(kMsgUnsupportedAddress));
+}
+
+TEST_F(WorkflowTest, DuitangPagesThatBringNothingNewEndTheAlbumAsIncomplete) {
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(2));
+    // Entries without a usable picture address, and "there is more" for ever.
+    SharedTestServer().Route(
+        test::kFakeDuitangHost, "/album/600/masn/p/1/24/",
+        test::Response{.body = "{\"data\":{\"object_list\":[{\"photo_id\":1,\"msg\":\"x\"}],"
+                               "\"has_next\":true}}"});
+    List("http://www.duitang.com/album/600/");
+    EXPECT_TRUE(SharedTestServer().requestsFor("/album/600/masn/p/2/24/").empty());
+    const DownloadRunResult result = workflow().lastRunResult();
+    ASSERT_EQ(result.incompleteAlbums.size(), 1u);
+    EXPECT_NE(result.incompleteAlbums[0].find(u"第1页图片列表没有带来新的内容"), WString::npos);
+}
+
+TEST_F(WorkflowTest, FolderThatCannotBeMadeIsNamedAndItsPicturesAreNotFetched) {
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(2));
+    std::filesystem::create_directories(saveFolder() + "堆糖_7788");
+    test::WriteFile(saveFolder() + "堆糖_7788/合集", "a file where the album folder belongs");
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(view.messages(),
+              (std::vector<WString>{u"无法创建文件夹：" + FromUtf8(saveFolder()) + u"堆糖_7788/合集"}));
+    EXPECT_TRUE(RequestsTo(test::kFakeDuitangPictureHost).empty());
+    EXPECT_EQ(workflow().lastRunResult().picturesFailed, 2u);
+    EXPECT_FALSE(workflow().lastRunResult().Complete());
+}
+
+TEST_F(WorkflowTest, SideFilesOfLongNamesAreWrittenAndFailuresCounted) {
+    EditSite(
+        [](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_THUNDER_LIST_ONLY; });
+    FakeDuitangUser user = OneAlbumUser(2);
+    user.albums[0].name.clear();
+    for (int i = 0; i < 80; ++i) {
+        user.albums[0].name += "长";
+    }
+    test::ServeDuitangUser(SharedTestServer(), user);
+    List("http://www.duitang.com/album/600/");
+    const std::string folder = "堆糖_7788/" + user.albums[0].name + "/";
+    EXPECT_TRUE(ReadFile(saveFolder() + folder + user.albums[0].name + ".lst").exists);
+    EXPECT_TRUE(workflow().lastRunResult().Complete());
+
+    // The original-name file cannot be made where a folder of its name stands.
+    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) {
+        naming.optionFlags = (naming.optionFlags & ~OPT_THUNDER_LIST_ONLY) | OPT_ORIGINAL_NAME_FILE;
+    });
+    std::filesystem::create_directories(saveFolder() + folder + user.albums[0].name + ".txt");
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(workflow().lastRunResult().sideFilesFailed, 1u);
+    EXPECT_NE(view.statusTexts(StatusLine::Main).back().find(u"1个附属文件无法写入"), WString::npos);
+}
+
+TEST_F(WorkflowTest, SecondRunFindsRenamedPicturesThroughTheJournal) {
+    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_FIX_FORMAT; });
+    FakeDuitangUser user = OneAlbumUser(3);
+    user.albums[0].pictures[1].kind = test::PictureKind::Png;
+    test::ServeDuitangUser(SharedTestServer(), user);
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(Files("堆糖_7788/合集/"),
+              (std::vector<std::string>{"pic.kvx", "说明1.jpg", "说明2.png", "说明3.jpg"}));
+
+    // A picture removed by hand is fetched again; the others, the renamed one too, are not.
+    std::filesystem::remove(saveFolder() + "堆糖_7788/合集/说明3.jpg");
+    SharedTestServer().ClearRequests();
+    List("http://www.duitang.com/album/600/");
+    const auto pictures = RequestsTo(test::kFakeDuitangPictureHost);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].path, "/uploads/item/p600_3.jpg");
+    EXPECT_EQ(workflow().lastRunResult().picturesSkipped, 2u);
+    EXPECT_EQ(Files("堆糖_7788/合集/"),
+              (std::vector<std::string>{"pic.kvx", "说明1.jpg", "说明2.png", "说明3.jpg"}));
+    EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载完毕，2张图片以前已下载");
+}
+
 TEST_F(WorkflowTest, DuitangUserAlbumsOverSeveralPagesAndOnlyTheChosenDownloaded) {
     FakeDuitangUser user;
     for (int i = 0; i < 30; ++i) {
@@ -213,12 +352,6 @@ TEST_F(WorkflowTest, DuitangUserAlbumsOverSeveralPagesAndOnlyTheChosenDownloaded
 }
 
 // One Duitang album of `count` pictures served under album id 600.
-FakeDuitangUser OneAlbumUser(int count) {
-    FakeDuitangUser user;
-    user.albums.push_back({"600", "合集", test::MakeDuitangPictures("600", count)});
-    return user;
-}
-
 TEST_F(WorkflowTest, DuitangAlbumAddressListsAndDownloadsThatAlbum) {
     test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(5));
     List("http://www.duitang.com/album/?id=600#top");

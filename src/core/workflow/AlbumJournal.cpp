@@ -1,0 +1,182 @@
+#include "core/workflow/AlbumJournal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <vector>
+
+#include "core/files/AtomicFile.h"
+
+namespace albumora {
+
+namespace {
+
+// A journal larger than this is not one of ours; only its start is read.
+constexpr std::size_t kMaxJournalBytes = 64u * 1024 * 1024;
+
+std::string Escaped(const WString& text) {
+    std::string out;
+    for (const char c : ToUtf8(text)) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<WString> Unescaped(std::string_view field) {
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\') {
+            out += field[i];
+            continue;
+        }
+        if (++i == field.size()) {
+            return std::nullopt;
+        }
+        switch (field[i]) {
+            case '\\':
+                out += '\\';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return FromUtf8(out);
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (size_t start = 0;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+AlbumJournal::~AlbumJournal() {
+    Close();
+}
+
+std::string AlbumJournal::FormatLine(const WString& url, const Entry& entry) {
+    std::string line = Escaped(url) + "\t" + Escaped(entry.fileName) + "\t" + std::to_string(entry.size);
+    if (!entry.storedAs.empty()) {
+        line += "\t" + Escaped(entry.storedAs);
+    }
+    return line + "\n";
+}
+
+std::optional<std::pair<WString, AlbumJournal::Entry>> AlbumJournal::ParseLine(std::string_view line) {
+    const std::vector<std::string_view> fields = Fields(line);
+    if (fields.size() < 3 || fields.size() > 4) {
+        return std::nullopt;
+    }
+    auto url = Unescaped(fields[0]);
+    auto fileName = Unescaped(fields[1]);
+    std::uint64_t size = 0;
+    const auto [end, error] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), size);
+    if (!url || !fileName || url->empty() || fileName->empty() || error != std::errc() ||
+        end != fields[2].data() + fields[2].size()) {
+        return std::nullopt;
+    }
+    Entry entry{std::move(*fileName), size, {}};
+    if (fields.size() == 4) {
+        auto storedAs = Unescaped(fields[3]);
+        if (!storedAs) {
+            return std::nullopt;
+        }
+        entry.storedAs = std::move(*storedAs);
+    }
+    return std::make_pair(std::move(*url), std::move(entry));
+}
+
+bool AlbumJournal::Open(const WString& albumFolder) {
+    Close();
+    const std::string path = ToUtf8(albumFolder) + kFileName;
+    std::lock_guard lock(m_mutex);
+    m_entries.clear();
+    if (const auto bytes = ReadFileHead(path, kMaxJournalBytes)) {
+        std::string_view text = *bytes;
+        // Only whole lines: the last one may have been cut by a crash.
+        for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
+            if (auto parsed = ParseLine(text.substr(0, end))) {
+                m_entries.insert_or_assign(std::move(parsed->first), std::move(parsed->second));
+            }
+            text.remove_prefix(end + 1);
+        }
+        // A torn line must not glue itself to the next one appended.
+        if (!text.empty()) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+            if (fd >= 0) {
+                [[maybe_unused]] const ssize_t n = ::write(fd, "\n", 1);
+                ::close(fd);
+            }
+        }
+    }
+    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    return m_fd >= 0;
+}
+
+void AlbumJournal::Close() {
+    std::lock_guard lock(m_mutex);
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    m_entries.clear();
+}
+
+std::optional<AlbumJournal::Entry> AlbumJournal::Find(const WString& url) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_entries.find(url);
+    if (found == m_entries.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool AlbumJournal::Record(const WString& url, const Entry& entry) {
+    const std::string line = FormatLine(url, entry);
+    std::lock_guard lock(m_mutex);
+    if (m_fd < 0) {
+        return false;
+    }
+    // One write for the whole line: appends of whole lines are what a crash can leave.
+    ssize_t written = 0;
+    do {
+        written = ::write(m_fd, line.data(), line.size());
+    } while (written < 0 && errno == EINTR);
+    return written == static_cast<ssize_t>(line.size());
+}
+
+}  // namespace albumora
