@@ -137,6 +137,10 @@ StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
         WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
     std::unordered_set<WString> seenUrls;
     for (int page = 1;; ++page) {
+        // A stop during the pause asks nothing more of the site.
+        if (workflow.CollectionEnds()) {
+            return {};
+        }
         const WString pageName = NumberedPage(page, kPagePictures);
         request.url = DuitangPicturePageAddress(album->albumId, page, Now());
         WString text;

@@ -79,6 +79,10 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
     const auto pictureCount = static_cast<size_t>(std::max(album->pictureCount, 0));
 
     while (failures < kMaxPageFailures) {
+        // A stop during the pause asks nothing more of the site.
+        if (workflow.CollectionEnds()) {
+            return {};
+        }
         WString text;
         // The page as the user counts it: the board page is the first.
         const WString pageName = NumberedPage(pageCounter + 1, kPagePictures);
