@@ -51,14 +51,14 @@ void ServeScenarios(test::TestWebServer& server) {
         user.albums.push_back(
             {std::to_string(1000 + i), "册" + std::to_string(i), test::MakeDuitangPictures("x", 1)});
     }
-    user.albums.push_back({"600", "慢", test::MakeDuitangPictures("600", 40)});
+    user.albums.push_back({"600", "慢", test::MakeDuitangPictures("600", 24)});
     test::ServeDuitangUser(server, user);
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= 24; ++i) {
         server.Route(test::kFakeDuitangPictureHost, "/uploads/item/p600_" + std::to_string(i) + ".jpg",
                      test::Response{.body = test::PictureBytes(test::PictureKind::Jpeg, 50000),
                                     .contentType = "image/jpeg",
                                     .stallAfter = 10000,
-                                    .stallFor = seconds(5)});
+                                    .stallFor = seconds(8)});
     }
 }
 
