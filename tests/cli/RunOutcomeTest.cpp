@@ -94,6 +94,13 @@ TEST_F(RunOutcomeTest, FailedPagesEndInExitOneWithoutAMarker) {
               std::string::npos)
         << list.err;
 
+    SharedTestServer().Route(kFakeDuitangHost, "/album/321/", Response{.status = 503, .body = "busy"});
+    const ProcessResult page =
+        Cli({"download", "http://www.duitang.com/album/321/", "--save", m_save.path()});
+    EXPECT_EQ(page.exitCode, 1) << page.err;
+    EXPECT_NE(page.err.find("获取相册列表失败：堆糖页面读取失败：服务器回答 HTTP 503"), std::string::npos)
+        << page.err;
+
     // A proxy that is not there is a failure, not a user without albums.
     TestWebServer closed;
     const std::string unreachable = closed.proxyUrl();

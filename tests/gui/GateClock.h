@@ -32,11 +32,14 @@ public:
         return m_pauses;
     }
 
-    void SleepFor(std::chrono::milliseconds, const StopSignal&) override {
+    // A held pause ends, as a real one does, when the stop is raised.
+    void SleepFor(std::chrono::milliseconds, const StopSignal& stop) override {
         std::unique_lock lock(m_mutex);
         if (++m_pauses == m_holdAt) {
             m_holding = true;
-            m_wake.wait(lock, [this] { return m_released; });
+            while (!m_wake.wait_for(lock, std::chrono::milliseconds(5), [this] { return m_released; }) &&
+                   !stop.raised()) {
+            }
             m_holding = false;
         }
     }

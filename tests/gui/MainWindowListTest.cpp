@@ -122,6 +122,21 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
         WaitUntil([&] { return Control<gui::CComboBox2>("addressBox")->HistoryItems().size() == 1; }));
 }
 
+TEST_F(MainWindowTest, ClosingDuringAPauseDoesNotWaitItOut) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("专辑" + std::to_string(i));
+    }
+    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    OpenWindow();
+    clock.HoldAtPause(2);
+    StartList(kDuitangUserAddress);
+    ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
+    const auto closing = std::chrono::steady_clock::now();
+    CloseWindowNow();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(1));
+}
+
 TEST_F(MainWindowTest, DownloadButtonStaysDisabledAfterAnEmptyFetch) {
     ServeDuitangUser(SharedTestServer(), DuitangUser({}));
     OpenWindow();

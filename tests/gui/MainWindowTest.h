@@ -32,6 +32,8 @@ protected:
     gui::CAlbumoraDlg& OpenWindow(bool pointAtSaveFolder = true);
     gui::CAlbumoraDlg& window() { return *m_window; }
     void CloseWindow();
+    // Closes the window as the user does, the clock left as it is.
+    void CloseWindowNow() { m_window.reset(); }
 
     template <typename T>
     T* Control(const char* name) const {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -231,10 +232,15 @@ TEST_F(WorkflowTest, AddressesAsBrowsersShowThemReachTheSameRequests) {
         EXPECT_EQ(pages[0].target, "http://huaban.com/boards/1001/") << address;
     }
     test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(2));
-    SharedTestServer().ClearRequests();
-    List("https://duitang.com/album/?id=600");
-    ASSERT_EQ(workflow().albums.size(), 1u);
-    EXPECT_EQ(RequestsTo("www.duitang.com").front().target, "http://www.duitang.com/album/?id=600");
+    for (const char* address :
+         {"https://duitang.com/people/?user_id=7788", "https://duitang.com/album/?id=600"}) {
+        SharedTestServer().ClearRequests();
+        List(address);
+        ASSERT_EQ(workflow().albums.size(), 1u) << address;
+        EXPECT_EQ(
+            RequestsTo("www.duitang.com").front().target,
+            "http://www.duitang.com/" + std::string(address).substr(std::strlen("https://duitang.com/")));
+    }
 
     List("https://www.pinterest.com/boards/1/");
     EXPECT_EQ(view.messages().back(), ShownText(kMsgUnsupportedAddress));
