@@ -26,42 +26,49 @@ int StatusOf(std::string_view statusLine) {
     return status;
 }
 
-std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
-    static constexpr std::string_view kName = "Content-Length:";
-    size_t at = block.find(kName);
-    if (at == std::string_view::npos) {
-        return std::nullopt;
+namespace {
+
+// The value of the first header line of that name (any letter case), blanks before it skipped.
+std::optional<std::string_view> HeaderValue(std::string_view block, std::string_view name) {
+    for (size_t start = 0; start < block.size();) {
+        size_t end = block.find('\n', start);
+        end = end == std::string_view::npos ? block.size() : end;
+        std::string_view line = block.substr(start, end - start);
+        start = end + 1;
+        if (line.size() > name.size() && line[name.size()] == ':' && StartsWithNoCase(line, name)) {
+            line.remove_prefix(name.size() + 1);
+            while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+                line.remove_prefix(1);
+            }
+            return line;
+        }
     }
-    at += kName.size();
-    while (at < block.size() && (block[at] == ' ' || block[at] == '\t')) {
-        ++at;
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool HasHeader(std::string_view block, std::string_view name) {
+    return HeaderValue(block, name).has_value();
+}
+
+std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
+    const std::optional<std::string_view> text = HeaderValue(block, "Content-Length");
+    if (!text) {
+        return std::nullopt;
     }
     std::uint64_t value = 0;
     // Saturates far above any real length, so digits without end cannot overflow.
-    for (; at < block.size() && block[at] >= '0' && block[at] <= '9'; ++at) {
-        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(block[at] - '0'),
+    for (size_t at = 0; at < text->size() && (*text)[at] >= '0' && (*text)[at] <= '9'; ++at) {
+        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>((*text)[at] - '0'),
                                         UINT64_MAX / 20);
     }
     return value;
 }
 
 bool DeclaresHtml(std::string_view block) {
-    static constexpr std::string_view kName = "content-type:";
-    for (size_t start = 0; start < block.size();) {
-        size_t end = block.find('\n', start);
-        end = end == std::string_view::npos ? block.size() : end;
-        std::string_view line = block.substr(start, end - start);
-        start = end + 1;
-        if (!StartsWithNoCase(line, kName)) {
-            continue;
-        }
-        line.remove_prefix(kName.size());
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            line.remove_prefix(1);
-        }
-        return StartsWithNoCase(line, "text/html");
-    }
-    return false;
+    const std::optional<std::string_view> type = HeaderValue(block, "Content-Type");
+    return type && StartsWithNoCase(*type, "text/html");
 }
 
 bool OpensLikeWebPage(std::string_view head) {

@@ -22,7 +22,10 @@ bool IsHeaderBlockEnd(std::string_view line);
 // The status code of a status line ("HTTP/1.1 404 Not Found"); 0 when there is none.
 int StatusOf(std::string_view statusLine);
 
-// The number after the first "Content-Length:" (exact spelling), blanks skipped, up to the first
+// True when the block holds a header line of that name (any letter case).
+bool HasHeader(std::string_view block, std::string_view name);
+
+// The number after the first "Content-Length:" (any letter case), blanks skipped, up to the first
 // non-digit; nothing when the header is absent.
 std::optional<std::uint64_t> ContentLengthOf(std::string_view block);
 

@@ -135,12 +135,16 @@ bool Exchange::HeaderLine(std::string_view line) {
         return true;
     }
     const bool interim = m_blockStatus >= 100 && m_blockStatus < 200;
+    if (interim) {
+        // The head of the answer keeps its one deadline: a server that sends "100 Continue" again
+        // and again must not hold the exchange past its time-out.
+        return true;
+    }
     const bool redirect = (m_blockStatus == 301 || m_blockStatus == 302 || m_blockStatus == 303 ||
                            m_blockStatus == 307 || m_blockStatus == 308) &&
-                          (m_block.find("\nLocation:") != std::string::npos ||
-                           m_block.find("\nlocation:") != std::string::npos);
-    if (interim || redirect) {
-        // libcurl goes on to the next response; the same bound covers it.
+                          HasHeader(m_block, "Location");
+    if (redirect) {
+        // libcurl goes on to the next request; each redirect is bounded like the first.
         EnterPhase(Phase::AwaitingHeaders);
         return true;
     }

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 
 #include "NetFixture.h"
@@ -97,6 +103,70 @@ TEST_F(FetchRequest, RedirectsAreFollowedAndTheFinalHeadersKept) {
     EXPECT_EQ(response.headerText.find(u"302"), WString::npos);
 }
 
+TEST_F(FetchRequest, RedirectIsFollowedWhateverTheLetterCaseOfItsHeader) {
+    server().Route("/shouting", Response{.status = 302, .headers = {{"LOCATION", "/p.jpg"}}});
+    server().Route("/p.jpg", Response{.body = "picture", .contentType = "image/jpeg"});
+    CURLSource response;
+    ASSERT_TRUE(FetchUrl(PictureRequest("/shouting", "p.jpg"), response, 0));
+    EXPECT_EQ(ReadFile(folder.file("p.jpg")).bytes, "picture");
+}
+
+// A server that answers "100 Continue" again and again and never more.
+class EndlessInterimServer {
+public:
+    EndlessInterimServer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::listen(m_listener, 4) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("cannot listen");
+        }
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int connection = ::accept(m_listener, nullptr, nullptr);
+            while (connection >= 0 && !m_stop) {
+                constexpr std::string_view kInterim = "HTTP/1.1 100 Continue\r\n\r\n";
+                if (::send(connection, kInterim.data(), kInterim.size(), MSG_NOSIGNAL) < 0) {
+                    break;
+                }
+                std::this_thread::sleep_for(milliseconds(200));
+            }
+            if (connection >= 0) {
+                ::close(connection);
+            }
+        });
+    }
+    ~EndlessInterimServer() {
+        m_stop = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+TEST_F(FetchRequest, EndlessInterimAnswersEndWithinTheTimeOut) {
+    EndlessInterimServer endless;
+    ST_URLREQUEST request(FromUtf8(endless.url()), {}, 1000);
+    request.clock = &clock;
+    CURLSource response;
+    bool ok = true;
+    const auto took = Elapsed([&] { ok = FetchUrl(request, response, 0); });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(response.failure, FetchFailure::Timeout);
+    EXPECT_LT(took, milliseconds(1000) + kBoundSlack);
+}
+
 TEST_F(FetchRequest, RealHostNamesReachTheServerThroughHttpProxy) {
     server().Route("huaban.com", "/boards/1/", Response{.body = "board page"});
     server().Route("www.duitang.com", "/boards/1/", Response{.body = "other site"});
@@ -182,6 +252,16 @@ TEST_P(FetchMaxSize, OversizedPictureWritesNoFile) {
 INSTANTIATE_TEST_SUITE_P(Lengths, FetchMaxSize,
                          ::testing::Values(MaxSizeRow{"declared", true}, MaxSizeRow{"undeclared", false}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(FetchRequest, PictureOfExactlyTheLimitIsKept) {
+    const std::string picture(500 * 1024, 'p');
+    server().Route("/edge", Response{.body = picture, .contentType = "image/jpeg"});
+    ST_URLREQUEST request = PictureRequest("/edge", "edge.jpg");
+    request.maxSizeK = 500;
+    CURLSource response;
+    EXPECT_TRUE(RequestOnce(response, request, FETCH_CACHE_WRITE | FETCH_CACHE_READ));
+    EXPECT_EQ(ReadFile(folder.file("edge.jpg")).bytes.size(), picture.size());
+}
 
 TEST_F(FetchRequest, PageWithoutLimitStopsAtTheMemoryCap) {
     // Sent without Content-Length, so only the running count can stop it.
