@@ -29,6 +29,16 @@ std::string PictureProgressLine(unsigned done, unsigned total, unsigned failed, 
 
 }  // namespace
 
+std::string Printable(WStringView text) {
+    WString clean(text);
+    for (char16_t& c : clean) {
+        if ((c < 0x20 && c != u'\n' && c != u'\t') || (c >= 0x7F && c <= 0x9F)) {
+            c = u'\uFFFD';
+        }
+    }
+    return ToUtf8(clean);
+}
+
 TerminalView::TerminalView(WString address, WString saveFolder, bool listOnly)
     : m_address(std::move(address)),
       m_saveFolder(std::move(saveFolder)),
@@ -47,21 +57,21 @@ void TerminalView::SetStatusText(StatusLine line, const WString& text) {
     if (line == StatusLine::Progress) {
         // Counts change with every picture: only a terminal shows them, in place.
         if (m_liveProgress && !text.empty() && !m_picturesRunning) {
-            std::fprintf(stderr, "\r\033[K%s", ToUtf8(text).c_str());
+            std::fprintf(stderr, "\r\033[K%s", Printable(text).c_str());
             m_liveLineOpen = true;
         }
         return;
     }
     if (!text.empty()) {
         EndLiveLineLocked();
-        std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+        std::fprintf(stderr, "%s\n", Printable(text).c_str());
     }
 }
 
 void TerminalView::ShowMessage(const WString& text) {
     std::lock_guard lock(m_mutex);
     EndLiveLineLocked();
-    std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
+    std::fprintf(stderr, "%s\n", Printable(text).c_str());
     ++m_messagesShown;
 }
 
@@ -69,10 +79,10 @@ bool TerminalView::AskYesNo(const WString& text) {
     std::lock_guard lock(m_mutex);
     EndLiveLineLocked();
     if (isatty(STDIN_FILENO) != 1) {
-        std::fprintf(stderr, "%s [y/N] n（非终端，按“否”处理）\n", ToUtf8(text).c_str());
+        std::fprintf(stderr, "%s [y/N] n（非终端，按“否”处理）\n", Printable(text).c_str());
         return false;
     }
-    std::fprintf(stderr, "%s [y/N] ", ToUtf8(text).c_str());
+    std::fprintf(stderr, "%s [y/N] ", Printable(text).c_str());
     std::string answer;
     std::getline(std::cin, answer);
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
@@ -87,7 +97,8 @@ void TerminalView::AddGridEntry(int position) {
         return;
     }
     const AlbumRowTexts row = MakeAlbumRowTexts(*album, position + 1);
-    const std::string line = ToUtf8(row[0] + u"\t" + row[1] + u"\t" + row[2] + u"\t" + row[3]);
+    const std::string line =
+        Printable(row[0]) + "\t" + Printable(row[1]) + "\t" + Printable(row[2]) + "\t" + Printable(row[3]);
     std::lock_guard lock(m_mutex);
     EndLiveLineLocked();
     std::fprintf(m_listOnly ? stdout : stderr, "%s\n", line.c_str());
@@ -152,7 +163,7 @@ void TerminalView::AlbumFinished(unsigned elapsedSec, unsigned pictureCount, uns
 void TerminalView::OpenFolder(const std::string& folder) {
     std::lock_guard lock(m_mutex);
     EndLiveLineLocked();
-    std::fprintf(stdout, "%s\n", folder.c_str());
+    std::fprintf(stdout, "%s\n", Printable(FromUtf8(folder)).c_str());
 }
 
 }  // namespace albumora::cli

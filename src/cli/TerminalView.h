@@ -12,6 +12,11 @@
 
 namespace albumora::cli {
 
+// `text` as UTF-8 fit for a terminal: control characters (C0 but tab and line feed, DEL, C1, whose
+// U+009B starts a terminal command) become U+FFFD, so that no text from a site can move the cursor,
+// clear the screen or retitle the window.
+std::string Printable(WStringView text);
+
 // The workers' view on a terminal: status texts and messages on standard error, the progress as one
 // live line when standard error is a terminal. When only listing, album rows go to standard output
 // and a single album's automatic download is not started; when downloading, rows go to standard

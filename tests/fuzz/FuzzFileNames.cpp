@@ -11,9 +11,28 @@ using namespace albumora;
 
 namespace {
 
+// Characters no cleaned name may hold: controls (C0, DEL, C1), direction marks and overrides, line
+// and paragraph separators.
+bool IsUnclean(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 ||
+           c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 void CheckName(const WString& name, bool allowEmpty) {
     if ((!allowEmpty && name.empty()) || name == u"." || name == u".." || name.find(u'/') != WString::npos ||
         name.find(u'\0') != WString::npos || ToUtf8(name).size() > kMaxNameBytes) {
+        std::abort();
+    }
+}
+
+// A cleaned name also holds nothing unclean and neither starts nor ends with a dot or a blank.
+void CheckCleaned(const WString& name) {
+    CheckName(name, true);
+    if (std::any_of(name.begin(), name.end(), IsUnclean)) {
+        std::abort();
+    }
+    if (!name.empty() &&
+        (name.back() == u'.' || name.back() == u' ' || name.front() == u'.' || name.front() == u' ')) {
         std::abort();
     }
 }
@@ -28,10 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const WString text = FromUtf8(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     WString cleaned = text;
     MakeSafeFileName(cleaned);
-    CheckName(cleaned, true);
+    CheckCleaned(cleaned);
     WString withFallback = text;
     MakeSafeFileName(withFallback, kTimeStampFallback, true);
     CheckName(withFallback, false);
+    CheckCleaned(withFallback);
 
     // The same text as prefix, description and address of a picture.
     SiteNamingRecord naming;

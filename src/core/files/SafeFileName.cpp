@@ -30,8 +30,9 @@ void TrimDots(WString& text) {
 }
 
 // Separators and the characters that Windows refuses in names, so that a folder copied there keeps
-// its names; control characters, which no file manager shows; and the bidirectional embedding,
-// override and isolate controls, which can make "gpj.exe" read as "exe.jpg".
+// its names; control characters, C0 and C1 (U+009B is a terminal's CSI), which no file manager
+// shows; the line and paragraph separators; and the direction marks and the bidirectional
+// embedding, override and isolate controls, which can make "gpj.exe" read as "exe.jpg".
 bool IsRemoved(char16_t c) {
     switch (c) {
         case u'\\':
@@ -45,7 +46,8 @@ bool IsRemoved(char16_t c) {
         case u'|':
             return true;
         default:
-            return c < 0x20 || c == 0x7F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+            return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+                   c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
     }
 }
 
@@ -148,6 +150,10 @@ WString& MakeSafeFileName(WString& name, std::uint32_t index, bool useFallback) 
             index == kTimeStampFallback ? FormatTimeStamp(std::time(nullptr)) : FormatNumber("pic%u", index);
     }
     LimitNameBytes(name);
+    // The cut can leave a blank or a dot at the end, which the trims above had taken away.
+    while (!name.empty() && (name.back() == u'.' || IsBlank(name.back()))) {
+        name.pop_back();
+    }
     return name;
 }
 

@@ -43,7 +43,23 @@ INSTANTIATE_TEST_SUITE_P(
                       CleanRow{"no fallback keeps empty", u"?*", kTimeStampFallback, false, u""},
                       CleanRow{"every separator kind", u"a/b\\c|d\"e", 0, false, u"abcde"},
                       CleanRow{"bell and line ends", u"a\a\r\nb", 0, false, u"ab"},
-                      CleanRow{"chinese kept", u"相册 一", 0, false, u"相册 一"}));
+                      CleanRow{"chinese kept", u"相册 一", 0, false, u"相册 一"},
+                      CleanRow{"C1 controls, the terminal's CSI among them", u"a\u0080b\u009B2Jc\u009F", 0,
+                               false, u"ab2Jc"},
+                      CleanRow{"direction marks and separators", u"gpj\u200E\u200F\u061C.exe\u2028\u2029", 0,
+                               false, u"gpj.exe"}));
+
+TEST(MakeSafeFileName, CutToTheNameLimitEndsInNeitherDotNorBlank) {
+    for (const WString& tail : {WString(u". x"), WString(u" .x"), WString(u"..xx")}) {
+        // 252 bytes of "好", then the tail: the cut falls inside the tail.
+        WString name = WString(84, u'好') + tail + WString(30, u'y');
+        MakeSafeFileName(name);
+        ASSERT_FALSE(name.empty());
+        EXPECT_NE(name.back(), u'.');
+        EXPECT_NE(name.back(), u' ');
+        EXPECT_LE(Utf8Length(name), 255u);
+    }
+}
 
 TEST(MakeSafeFileName, TimeStampFallbackForEmptyAndOverlongNames) {
     for (WString name : {WString(u"?*"), WString(1000, u'x')}) {
