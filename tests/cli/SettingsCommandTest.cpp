@@ -96,8 +96,8 @@ TEST_P(SettingsSet, ChangesOneValueAndSaves) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SettingsSet,
-    ::testing::Values(SetRow{"threads", "15", "threads: 15"}, SetRow{"timeout", "-1", "timeout: 65535"},
-                      SetRow{"threads", "65537", "threads: 1"}, SetRow{"max-size", "+2048", "max-size: 2048"},
+    ::testing::Values(SetRow{"threads", "15", "threads: 15"}, SetRow{"timeout", "65535", "timeout: 65535"},
+                      SetRow{"max-size", "+2048", "max-size: 2048"},
                       SetRow{"picture-prefix", std::string(40, 'p'),
                              "picture-prefix: \"" + std::string(38, 'p') + "\""},
                       SetRow{"replace-to", "甲|乙", "replace-to: \"甲|乙\""},
@@ -137,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
     Values, SettingsSetRefused,
     ::testing::Values(RefusedRow{"threads", "16", "参数错误"}, RefusedRow{"threads", "0", "参数错误"},
                       RefusedRow{"timeout", "9", "参数错误"}, RefusedRow{"threads", "five", "参数错误"},
-                      RefusedRow{"max-size", "12k", "参数错误"},
+                      RefusedRow{"max-size", "12k", "参数错误"}, RefusedRow{"max-size", "65536", "参数错误"},
+                      RefusedRow{"timeout", "-1", "参数错误"}, RefusedRow{"threads", "65537", "参数错误"},
                       RefusedRow{"picture-mode", "3", "picture-mode"},
                       RefusedRow{"folder-mode", "描述", "folder-mode"}, RefusedRow{"fix-order", "yes", "on"},
                       RefusedRow{"save-folder", "", "save-folder"},

@@ -79,12 +79,11 @@ void PrintLine(std::string_view key, const std::string& value) {
 // save-folder history. A folder the history holds already moves to the front, the others keep
 // their order, and the oldest drops out for a new one.
 bool SetSaveFolder(PersistentSettings& settings, const std::string& value) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(value, error);
-    if (value.empty() || error) {
+    const std::string absolute = AbsoluteFolder(value);
+    if (absolute.empty()) {
         return false;
     }
-    const WString folder = FromUtf8(WithTrailingSlash(absolute.lexically_normal().string()));
+    const WString folder = FromUtf8(absolute);
     if (folder.size() >= kHistorySlotUnits) {
         return false;
     }
@@ -141,7 +140,9 @@ ExitCode ApplySetting(PersistentSettings& settings, const std::string& key, cons
     if (const NumberKey* number = FindKey<NumberKey>(kNumberKeys, key)) {
         long long typed = 0;
         SiteDownloadParams edited = params;
-        if (!ParseTyped(value, typed)) {
+        // The field keeps 16 bits, so 65536 would be stored as 0 (no limit): a number that the
+        // field cannot hold as typed is refused, not wrapped.
+        if (!ParseTyped(value, typed) || typed < 0 || typed > 0xFFFF) {
             return Refuse("参数错误");
         }
         edited.*number->field = ToStoredField(typed);

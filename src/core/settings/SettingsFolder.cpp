@@ -8,6 +8,15 @@ namespace albumora {
 
 namespace fs = std::filesystem;
 
+std::string AbsoluteFolder(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    if (folder.empty() || error) {
+        return {};
+    }
+    return WithTrailingSlash(absolute.lexically_normal().string());
+}
+
 std::string WithTrailingSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') {
         folder.push_back('/');
