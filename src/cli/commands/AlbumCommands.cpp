@@ -103,7 +103,7 @@ AlbumArgs ParseAlbumArgs(const std::vector<std::string>& args, bool allowDownloa
 bool CheckAddress(const WString& address) {
     const WStringView problem = AddressProblem(address);
     if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", ToUtf8(ShownText(problem)).c_str());
+        std::fprintf(stderr, "%s\n", Printable(ShownText(problem)).c_str());
         return false;
     }
     return true;
@@ -141,7 +141,7 @@ void PrintRunSummary(const DownloadRunResult& result) {
         std::fprintf(stderr, "%u 个附属文件（.txt/.lst）无法写入\n", result.sideFilesFailed);
     }
     for (const WString& album : result.incompleteAlbums) {
-        std::fprintf(stderr, "%s\n", ToUtf8(album).c_str());
+        std::fprintf(stderr, "%s\n", Printable(album).c_str());
     }
 }
 
@@ -207,7 +207,7 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
     }
     WString saveFolder;
     if (!parsed.saveFolder.empty()) {
-        saveFolder = FromUtf8(WithTrailingSlash(parsed.saveFolder));
+        saveFolder = FromUtf8(AbsoluteFolder(parsed.saveFolder));
     } else if (const auto history = HistoryTexts(loaded.settings, HistoryKind::SavePath); !history.empty()) {
         saveFolder = history.front();
     }
@@ -254,7 +254,7 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
     const ListRunResult listing = workflow.lastListResult();
     if (!listing.complete && !listing.stopped) {
         std::fprintf(stderr, "相册列表不完整，只下载了已列出的 %zu 个相册：%s\n", listing.albums,
-                     ToUtf8(listing.problem).c_str());
+                     Printable(listing.problem).c_str());
     }
     if (signalled || result.stopped) {
         std::fprintf(stderr, "下载已终止\n");

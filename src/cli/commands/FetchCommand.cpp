@@ -1,5 +1,10 @@
 #include "cli/commands/FetchCommand.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -85,9 +90,20 @@ ExitCode FetchCommand::Run(CliContext& context, const std::vector<std::string>& 
     if (url.empty()) {
         return UsageError("no address given");
     }
+    // A device or a FIFO (/dev/null, /dev/stdout) is written into as it is, as other download
+    // tools do; only a regular file goes through a temporary file and a rename, which would
+    // replace a device by a plain file.
+    struct stat info {};
+    bool intoSpecialFile = false;
+    if (!output.empty() && ::stat(output.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            return UsageError("--output names a folder: '" + output + "'");
+        }
+        intoSpecialFile = !S_ISREG(info.st_mode);
+    }
     request.url = FromUtf8(url);
     request.extraHeaders = headers;
-    request.savePath = FromUtf8(output);
+    request.savePath = intoSpecialFile ? WString() : FromUtf8(output);
     request.readTimeoutMs = request.connectTimeoutMs = timeout;
     request.attempts = static_cast<std::uint8_t>(attempts);
     request.retryPauseSec = static_cast<std::uint8_t>(pause);
@@ -101,7 +117,19 @@ ExitCode FetchCommand::Run(CliContext& context, const std::vector<std::string>& 
         std::fprintf(stderr, "albumora-cli fetch: failed: %s\n", why.c_str());
         return ExitCode::Failed;
     }
-    if (output.empty()) {
+    if (intoSpecialFile) {
+        const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC);
+        bool written = fd >= 0;
+        for (size_t done = 0; written && done < response.body.size();) {
+            const ssize_t n = ::write(fd, response.body.data() + done, response.body.size() - done);
+            written = n > 0 || (n < 0 && errno == EINTR);
+            done += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        if (fd < 0 || ::close(fd) != 0 || !written) {
+            std::fprintf(stderr, "albumora-cli fetch: cannot write '%s'\n", output.c_str());
+            return ExitCode::Failed;
+        }
+    } else if (output.empty()) {
         const std::string text = ToUtf8(GetText(response, TEXT_INFLATE | TEXT_UTF8));
         std::fwrite(text.data(), 1, text.size(), stdout);
         if (std::fflush(stdout) != 0) {

@@ -30,19 +30,19 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode) {
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         // Beside the file, under a short name: "name.tmp..." would pass the 255-byte limit for a
         // long name and the file would silently not be written.
         temporary = TemporaryNameIn(FolderOf(path), ".tmp");
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
@@ -65,17 +65,24 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     return true;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int links = 0; links < 40; ++links) {
+        char target[4096];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof target) {
+            return current;
+        }
+        const std::string_view followed(target, static_cast<std::size_t>(length));
+        current =
+            followed.starts_with('/') ? std::string(followed) : FolderOf(current) + std::string(followed);
     }
-    const bool written = WriteAll(fd, bytes);
-    return ::close(fd) == 0 && written;
+    return current;
 }
 
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return std::nullopt;
     }

@@ -132,7 +132,7 @@ bool CreateFolderTree(WString& path, WString* failedFolder) {
 
 bool FixPictureExtension(WString& path, WStringView defaultExtension) {
     const std::string oldPath = ToUtf8(path);
-    const int fd = ::open(oldPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(oldPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) {

@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
+#include "core/files/AtomicFile.h"
+#include "core/files/TemporaryFiles.h"
 #include "core/net/CurlHandles.h"
 #include "core/net/UrlCanonical.h"
 #include "core/text/AsciiCase.h"
@@ -19,7 +22,8 @@ namespace albumora {
 
 namespace {
 
-std::atomic<unsigned> g_saveCounter{0};
+// A cookie file beyond this is not one of ours; only its start is read.
+constexpr std::size_t kMaxCookieFileBytes = 64u * 1024 * 1024;
 
 std::int64_t NowSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
@@ -136,13 +140,18 @@ struct CookieStore::Impl {
     }
 
     void Load() {
-        std::ifstream in(path, std::ios::binary);
-        std::string line;
+        const std::optional<std::string> text = ReadFileHead(path, kMaxCookieFileBytes);
+        if (!text) {
+            return;
+        }
         std::lock_guard lock(curlLock);
-        while (std::getline(in, line)) {
-            if (auto cookie = ParseNetscapeLine(line)) {
+        std::string_view rest = *text;
+        while (!rest.empty()) {
+            const size_t end = std::min(rest.find('\n'), rest.size());
+            if (auto cookie = ParseNetscapeLine(std::string(rest.substr(0, end)))) {
                 AddLocked(*cookie);
             }
+            rest.remove_prefix(std::min(end + 1, rest.size()));
         }
     }
 };
@@ -220,16 +229,19 @@ bool CookieStore::Save() const {
         text += FormatNetscapeLine(cookie);
         text += '\n';
     }
-    const std::string temporary = m_impl->path + ".tmp-" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(g_saveCounter.fetch_add(1, std::memory_order_relaxed));
+    // A cookies.txt kept as a link is saved into its target and stays a link.
+    const std::string target = FollowLinks(m_impl->path);
+    const size_t slash = target.rfind('/');
+    const std::string temporary =
+        TemporaryNameIn(slash == std::string::npos ? std::string() : target.substr(0, slash + 1), ".tmp");
     // Cookies hold logins: readable by the user only.
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
     }
     const bool written = WriteWhole(fd, text);
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), m_impl->path.c_str()) != 0) {
+    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }

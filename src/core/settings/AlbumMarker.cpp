@@ -24,7 +24,9 @@ std::string MarkerPath(WStringView albumFolder) {
 }  // namespace
 
 bool WriteAlbumMarker(WStringView albumFolder, WStringView text) {
-    return WriteWholeFile(MarkerPath(albumFolder), EncodeUtf16Le(text));
+    // Through a new file and a rename: a link planted under the marker's name is replaced, and
+    // what it points to is left alone.
+    return WriteFileAtomically(MarkerPath(albumFolder), EncodeUtf16Le(text));
 }
 
 WString ReadAlbumMarker(WStringView albumFolder) {

@@ -170,7 +170,8 @@ LoadedSettings LoadSettings(const std::string& settingsFolder) {
 }
 
 bool SaveSettings(const std::string& settingsFolder, const PersistentSettings& settings) {
-    return WriteFileAtomically(settingsFolder + kSettingsFileName, EncodeSettings(settings));
+    // A soft.dat kept as a link (a dotfiles repository) is saved into its target and stays a link.
+    return WriteFileAtomically(FollowLinks(settingsFolder + kSettingsFileName), EncodeSettings(settings));
 }
 
 }  // namespace albumora

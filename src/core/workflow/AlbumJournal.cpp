@@ -1,6 +1,7 @@
 #include "core/workflow/AlbumJournal.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -136,14 +137,20 @@ bool AlbumJournal::Open(const WString& albumFolder) {
         }
         // A torn line must not glue itself to the next one appended.
         if (!text.empty()) {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
             if (fd >= 0) {
                 [[maybe_unused]] const ssize_t n = ::write(fd, "\n", 1);
                 ::close(fd);
             }
         }
     }
-    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // Only a regular file of that name is ours to append to: no link, no FIFO.
+    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    struct stat info {};
+    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
     return m_fd >= 0;
 }
 

@@ -200,7 +200,14 @@ void Workflow::DownPicFunc() {
         downloadState = kDownloadIdle;
         return;
     }
-    WString runFolder = saveFolder;
+    // A folder typed as relative names the same folder whatever the working directory of a later run.
+    WString runFolder =
+        saveFolder.front() == u'/' ? saveFolder : FromUtf8(AbsoluteFolder(ToUtf8(saveFolder)));
+    if (runFolder.empty()) {
+        m_view.ShowMessage(WString(kMsgBadSaveFolder));
+        downloadState = kDownloadIdle;
+        return;
+    }
     if (runFolder.back() != u'/') {
         runFolder += u"/";
     }
@@ -222,6 +229,9 @@ void Workflow::DownPicFunc() {
         m_run.params = m_settings.downloadParams[slot];
     }
     counters.CopyParams(m_run.params);
+    m_takenNames.clear();
+    m_namesFolder.clear();
+    m_earlierNames.clear();
 
     std::vector<int> positions = m_view.ChosenAlbums();
     const size_t recordCount = albums.size();

@@ -1,11 +1,13 @@
 #include "core/workflow/Workflow.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 
+#include "core/files/AtomicFile.h"
 #include "core/files/FileHelpers.h"
 #include "core/files/SafeFileName.h"
 #include "core/files/TemporaryFiles.h"
@@ -279,6 +281,13 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         folder += folderName + u"/";
         job.SetAlbumFolder(folder);
     }
+    // Albums that share a folder (no album folders, or a folder name without the album's name)
+    // must not take each other's names.
+    if (!m_namesFolder.empty()) {
+        m_earlierNames[m_namesFolder].merge(m_takenNames);
+    }
+    m_takenNames.clear();
+    m_namesFolder = job.AlbumFolder();
     m_sideFileFailed = false;
     WString failedFolder;
     if (!CreateFolderTree(folder, &failedFolder)) {
@@ -299,17 +308,45 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
         return;
     }
     const std::string path = ToUtf8(job.AlbumFolder() + album.name + u".txt");
-    const std::string bytes =
-        (first ? std::string("\xFF\xFE") : std::string()) + EncodeUtf16Le(originalName + u"\r\n");
-    // Opened without creating it after the first name: a file removed mid-run stays removed.
-    const int flags = first ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY | O_APPEND;
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        m_sideFileFailed = m_sideFileFailed || first || errno != ENOENT;
+    const std::string line = EncodeUtf16Le(originalName + u"\r\n");
+    if (first) {
+        // A new file renamed over the name: a link or a FIFO planted there is replaced, not used.
+        m_sideFileFailed = !WriteFileAtomically(path, "\xFF\xFE" + line);
         return;
     }
-    const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    // Never through a link, never onto a FIFO; a file removed mid-run stays removed.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_sideFileFailed = m_sideFileFailed || errno != ENOENT;
+        return;
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool written =
+        regular && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
+}
+
+WString Workflow::AvoidEarlierAlbumsNames(WString name) const {
+    const auto earlier = m_earlierNames.find(m_namesFolder);
+    if (earlier == m_earlierNames.end() || IsAbsolutePictureName(name)) {
+        return name;
+    }
+    const auto taken = [&](const WString& candidate) {
+        const WString lower = ToLowerText(candidate);
+        return earlier->second.contains(lower) || m_takenNames.contains(lower);
+    };
+    if (!taken(name)) {
+        return name;
+    }
+    const size_t dot = name.rfind(u'.');
+    const WString suffix = dot == WString::npos ? WString() : name.substr(dot);
+    const WString stem = name.substr(0, name.size() - suffix.size());
+    WString candidate = name;
+    for (unsigned counter = 1; taken(candidate); ++counter) {
+        candidate = stem + FormatNumber("(%u)", counter) + suffix;
+    }
+    return candidate;
 }
 
 void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
@@ -330,12 +367,12 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     }
     PictureNameDraft draft = DraftPictureName(context, pictureUrl, description, n);
     if (n == 0) {
-        m_takenNames.clear();
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
-    const WString name = FinishPictureName(
+    WString name = FinishPictureName(
         std::move(draft), job.AlbumFolder().size(),
         [this](const WString& candidate) { return m_takenNames.contains(ToLowerText(candidate)); }, n);
+    name = AvoidEarlierAlbumsNames(std::move(name));
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() &&
         pictureUrl == markerAddress) {

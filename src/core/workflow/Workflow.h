@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -172,6 +173,9 @@ private:
     // Makes the album's folder, clears what killed runs left in it and opens its journal; false
     // when the folder cannot be made (the user is told which).
     bool StartAlbumFolder(const ST_PERLISTRECORD& album);
+    // `name`, or the same with "(1)", "(2)"... before its extension when an earlier album of the run
+    // saved a picture of that name into the same folder.
+    WString AvoidEarlierAlbumsNames(WString name) const;
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
@@ -211,6 +215,10 @@ private:
     WString m_runFolder;
     // Lower-cased names of the current album's pictures, for the duplicate search.
     std::unordered_set<WString> m_takenNames;
+    // The folder those names are in, and the names that earlier albums of the run took in each
+    // folder they shared with later ones.
+    WString m_namesFolder;
+    std::unordered_map<WString, std::unordered_set<WString>> m_earlierNames;
     // The current album's record of saved pictures, read at its start and appended to as pictures
     // are saved.
     AlbumJournal m_journal;

@@ -516,15 +516,51 @@ TEST_F(WorkflowTest, StoppedBoardFetchDoesNotStartItsDownload) {
 }
 
 TEST_F(WorkflowTest, SiteTextNeverPlacesAPictureOutsideTheAlbumFolder) {
-    FakeDuitangUser user = OneAlbumUser(3);
+    FakeDuitangUser user = OneAlbumUser(4);
     user.albums[0].pictures[0].message = saveFolder() + "../escaped";
     user.albums[0].pictures[1].message = "/tmp/../../etc/evil";
     user.albums[0].pictures[2].message = "../../up";
+    // A whole path inside the run folder that climbs out of it again.
+    user.albums[0].pictures[3].message = saveFolder() + "堆糖_7788/../../climbed";
     test::ServeDuitangUser(SharedTestServer(), user);
     List("http://www.duitang.com/album/600/");
-    EXPECT_EQ(Files("堆糖_7788/合集/").size(), 4u);
+    EXPECT_EQ(Files("堆糖_7788/合集/").size(), 5u);
     EXPECT_EQ(Files(""), (std::vector<std::string>{"堆糖_7788"}));
     EXPECT_FALSE(ReadFile(saveFolder() + "../escaped.jpg").exists);
+    EXPECT_FALSE(ReadFile(saveFolder() + "../climbed.jpg").exists);
+}
+
+TEST_F(WorkflowTest, PlantedLinksAreReplacedNotFollowed) {
+    EditSite(
+        [](SiteNamingRecord& naming, SiteDownloadParams&) { naming.optionFlags |= OPT_ORIGINAL_NAME_FILE; });
+    test::TempFolder outside;
+    test::WriteFile(outside / "victim", "kept");
+    const std::string album = saveFolder() + "堆糖_7788/合集/";
+    std::filesystem::create_directories(album);
+    std::filesystem::create_symlink(outside / "victim", album + "pic.kvx");
+    std::filesystem::create_symlink(outside / "victim", album + "合集.txt");
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(2));
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(ReadFile(outside / "victim").bytes, "kept");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(album + "pic.kvx")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(album + "合集.txt")));
+    EXPECT_EQ(ReadAlbumMarker(FromUtf8(album)), u"http://c-ssl.duitang.com/uploads/item/p600_1.jpg");
+}
+
+TEST_F(WorkflowTest, WithoutAlbumFoldersNamesStayUniqueAcrossTheRun) {
+    // Numbered names clash across albums too, though never within one.
+    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) {
+        naming.albumFolderMode = 1;
+        naming.pictureNameMode = 1;
+    });
+    FakeDuitangUser user;
+    user.albums.push_back({"700", "甲", test::MakeDuitangPictures("700", 2)});
+    user.albums.push_back({"701", "乙", test::MakeDuitangPictures("701", 2)});
+    test::ServeDuitangUser(SharedTestServer(), user);
+    List("http://www.duitang.com/people/?user_id=7788");
+    Download();
+    EXPECT_EQ(Files("堆糖_7788/"),
+              (std::vector<std::string>{"1(1).jpg", "1.jpg", "2(1).jpg", "2.jpg", "pic.kvx"}));
 }
 
 TEST_F(WorkflowTest, AddressProblemsAreToldAndListNothing) {
