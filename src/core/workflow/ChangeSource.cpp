@@ -232,6 +232,8 @@ void Workflow::DownPicFunc() {
     m_takenNames.clear();
     m_namesFolder.clear();
     m_earlierNames.clear();
+    m_duplicateCounters.Clear();
+    m_earlierCounters.Clear();
 
     std::vector<int> positions = m_view.ChosenAlbums();
     const size_t recordCount = albums.size();

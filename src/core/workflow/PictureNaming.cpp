@@ -1,5 +1,7 @@
 #include "core/workflow/PictureNaming.h"
 
+#include "core/text/CaseFold.h"
+
 #include <algorithm>
 
 #include "core/files/FileHelpers.h"
@@ -104,8 +106,14 @@ PictureNameDraft DraftPictureName(const NamingContext& context, WStringView pict
     return draft;
 }
 
+unsigned& DuplicateCounters::Next(WStringView base, WStringView extension) {
+    WString key = ToLowerText(WString(base) + u'\0' + WString(extension));
+    return m_next.try_emplace(std::move(key), 1u).first->second;
+}
+
 WString FinishPictureName(PictureNameDraft draft, std::size_t albumFolderLength,
-                          const std::function<bool(const WString&)>& isTaken, std::size_t jobLength) {
+                          const std::function<bool(const WString&)>& isTaken, std::size_t jobLength,
+                          DuplicateCounters* counters) {
     WString& name = draft.name;
     const bool absolute = IsAbsolutePictureName(name);
     const std::size_t budget = std::max(
@@ -129,9 +137,15 @@ WString FinishPictureName(PictureNameDraft draft, std::size_t albumFolderLength,
         }
         LimitNameBytes(draft.duplicateBase, kMaxNameBytes - kSuffixRoomBytes);
     }
-    if (jobLength > 0 && !draft.numbered) {
-        for (unsigned counter = 1; isTaken(name + extension); ++counter) {
-            name = draft.duplicateBase + FormatNumber("(%u)", counter);
+    if (jobLength > 0 && !draft.numbered && isTaken(name + extension)) {
+        // The smallest free counter from 1; every counter below `next` was taken already.
+        unsigned* next = counters != nullptr ? &counters->Next(draft.duplicateBase, extension) : nullptr;
+        unsigned counter = next != nullptr ? *next : 1;
+        do {
+            name = draft.duplicateBase + FormatNumber("(%u)", counter++);
+        } while (isTaken(name + extension));
+        if (next != nullptr) {
+            *next = counter;
         }
     }
     return name + extension;

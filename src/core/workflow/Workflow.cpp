@@ -287,6 +287,8 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         m_earlierNames[m_namesFolder].merge(m_takenNames);
     }
     m_takenNames.clear();
+    m_duplicateCounters.Clear();
+    m_earlierCounters.Clear();
     m_namesFolder = job.AlbumFolder();
     m_sideFileFailed = false;
     WString failedFolder;
@@ -327,7 +329,7 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
-WString Workflow::AvoidEarlierAlbumsNames(WString name) const {
+WString Workflow::AvoidEarlierAlbumsNames(WString name) {
     const auto earlier = m_earlierNames.find(m_namesFolder);
     if (earlier == m_earlierNames.end() || IsAbsolutePictureName(name)) {
         return name;
@@ -342,10 +344,12 @@ WString Workflow::AvoidEarlierAlbumsNames(WString name) const {
     const size_t dot = name.rfind(u'.');
     const WString suffix = dot == WString::npos ? WString() : name.substr(dot);
     const WString stem = name.substr(0, name.size() - suffix.size());
-    WString candidate = name;
-    for (unsigned counter = 1; taken(candidate); ++counter) {
-        candidate = stem + FormatNumber("(%u)", counter) + suffix;
-    }
+    // Counters below `next` were taken already: the names only grow while the folder stays.
+    unsigned& next = m_earlierCounters.Next(stem, suffix);
+    WString candidate;
+    do {
+        candidate = stem + FormatNumber("(%u)", next++) + suffix;
+    } while (taken(candidate));
     return candidate;
 }
 
@@ -369,9 +373,16 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     if (n == 0) {
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
-    WString name = FinishPictureName(
-        std::move(draft), job.AlbumFolder().size(),
-        [this](const WString& candidate) { return m_takenNames.contains(ToLowerText(candidate)); }, n);
+    const auto earlier = m_earlierNames.find(m_namesFolder);
+    const auto isTaken = [&](const WString& candidate) {
+        const WString lower = ToLowerText(candidate);
+        return m_takenNames.contains(lower) ||
+               (earlier != m_earlierNames.end() && earlier->second.contains(lower));
+    };
+    WString name =
+        FinishPictureName(std::move(draft), job.AlbumFolder().size(), isTaken, n, &m_duplicateCounters);
+    // The names the duplicate search leaves alone (numbered ones, an album's first) must still not
+    // take one an earlier album saved in the same folder.
     name = AvoidEarlierAlbumsNames(std::move(name));
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() &&

@@ -20,6 +20,7 @@
 #include "core/workflow/AlbumJournal.h"
 #include "core/workflow/AlbumList.h"
 #include "core/workflow/DownloadJob.h"
+#include "core/workflow/PictureNaming.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace albumora {
@@ -175,7 +176,7 @@ private:
     bool StartAlbumFolder(const ST_PERLISTRECORD& album);
     // `name`, or the same with "(1)", "(2)"... before its extension when an earlier album of the run
     // saved a picture of that name into the same folder.
-    WString AvoidEarlierAlbumsNames(WString name) const;
+    WString AvoidEarlierAlbumsNames(WString name);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
@@ -219,6 +220,10 @@ private:
     // folder they shared with later ones.
     WString m_namesFolder;
     std::unordered_map<WString, std::unordered_set<WString>> m_earlierNames;
+    // Where the duplicate searches of the current album, and of the names of earlier albums in its
+    // folder, go on.
+    DuplicateCounters m_duplicateCounters;
+    DuplicateCounters m_earlierCounters;
     // The current album's record of saved pictures, read at its start and appended to as pictures
     // are saved.
     AlbumJournal m_journal;
