@@ -4,13 +4,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/files/AtomicFile.h"
 #include "core/files/TemporaryFiles.h"
@@ -62,6 +65,18 @@ struct CookieStore::Impl {
     mutable std::recursive_mutex curlLock;
     mutable std::mutex fileLock;  // one writer of the file at a time, each with a fresh listing
     std::string path;
+    CookieLimits limits;
+    // When each cookie was first seen, for evicting the oldest first; under curlLock.
+    std::unordered_map<std::string, std::uint64_t> firstSeen;
+    std::uint64_t nextSeen = 0;
+    // Answers set cookies that the file does not hold yet.
+    std::atomic<bool> dirty{false};
+    std::atomic<std::int64_t> lastWriteMs{INT64_MIN};
+
+    static std::string KeyOf(const Cookie& cookie) {
+        return AsciiLowered(WithoutLeadingDot(cookie.domain)) + '\t' + cookie.path + '\t' + cookie.name;
+    }
+    void NoteSeenLocked(const Cookie& cookie) { firstSeen.try_emplace(KeyOf(cookie), nextSeen++); }
 
     static void LockShare(CURL*, curl_lock_data, curl_lock_access, void* self) {
         static_cast<Impl*>(self)->curlLock.lock();
@@ -96,15 +111,22 @@ struct CookieStore::Impl {
 
     bool usable() const { return share != nullptr && admin != nullptr; }
 
-    // Callers hold curlLock.
-    std::vector<Cookie> ListLocked() const {
+    // Callers hold curlLock. `held`, when given, receives how many the engine holds, expired ones
+    // included.
+    std::vector<Cookie> ListLocked(std::size_t* held = nullptr) const {
         std::vector<Cookie> cookies;
         struct curl_slist* lines = nullptr;
+        if (held != nullptr) {
+            *held = 0;
+        }
         if (!usable() || curl_easy_getinfo(admin, CURLINFO_COOKIELIST, &lines) != CURLE_OK) {
             return cookies;
         }
         const std::int64_t now = NowSeconds();
         for (const struct curl_slist* line = lines; line != nullptr; line = line->next) {
+            if (held != nullptr) {
+                ++*held;
+            }
             if (auto cookie = ParseNetscapeLine(line->data);
                 cookie && (cookie->expires == 0 || cookie->expires > now)) {
                 cookies.push_back(std::move(*cookie));
@@ -112,6 +134,48 @@ struct CookieStore::Impl {
         }
         curl_slist_free_all(lines);
         return cookies;
+    }
+
+    // Callers hold curlLock. The cookies to keep, oldest first: the expired ones and those beyond
+    // the limits leave the engine too.
+    std::vector<Cookie> TrimLocked() {
+        std::size_t held = 0;
+        std::vector<Cookie> cookies = ListLocked(&held);
+        for (const Cookie& cookie : cookies) {
+            NoteSeenLocked(cookie);
+        }
+        std::stable_sort(cookies.begin(), cookies.end(), [this](const Cookie& a, const Cookie& b) {
+            return firstSeen[KeyOf(a)] < firstSeen[KeyOf(b)];
+        });
+        // The newest are kept: counted from the end.
+        std::unordered_map<std::string, std::size_t> perDomain;
+        std::vector<bool> keep(cookies.size(), false);
+        std::size_t kept = 0;
+        for (std::size_t i = cookies.size(); i-- > 0;) {
+            std::size_t& ofDomain = perDomain[AsciiLowered(WithoutLeadingDot(cookies[i].domain))];
+            if (ofDomain < limits.perDomain && kept < limits.total) {
+                ++ofDomain;
+                ++kept;
+                keep[i] = true;
+            }
+        }
+        std::vector<Cookie> result;
+        result.reserve(kept);
+        std::unordered_map<std::string, std::uint64_t> seen;
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            if (keep[i]) {
+                seen.emplace(KeyOf(cookies[i]), firstSeen[KeyOf(cookies[i])]);
+                result.push_back(std::move(cookies[i]));
+            }
+        }
+        firstSeen = std::move(seen);
+        if (result.size() != held) {
+            curl_easy_setopt(admin, CURLOPT_COOKIELIST, "ALL");
+            for (const Cookie& cookie : result) {
+                AddLocked(cookie);
+            }
+        }
+        return result;
     }
 
     bool AddLocked(const Cookie& cookie) {
@@ -149,6 +213,8 @@ struct CookieStore::Impl {
         while (!rest.empty()) {
             const size_t end = std::min(rest.find('\n'), rest.size());
             if (auto cookie = ParseNetscapeLine(std::string(rest.substr(0, end)))) {
+                // The file lists the oldest first.
+                NoteSeenLocked(*cookie);
                 AddLocked(*cookie);
             }
             rest.remove_prefix(std::min(end + 1, rest.size()));
@@ -158,18 +224,24 @@ struct CookieStore::Impl {
 
 CookieStore::CookieStore() : m_impl(std::make_unique<Impl>()) {}
 
-CookieStore::CookieStore(std::string filePath) : m_impl(std::make_unique<Impl>()) {
+CookieStore::CookieStore(std::string filePath, CookieLimits limits) : m_impl(std::make_unique<Impl>()) {
     m_impl->path = std::move(filePath);
+    m_impl->limits = limits;
     m_impl->Load();
 }
 
-CookieStore::~CookieStore() = default;
+CookieStore::~CookieStore() {
+    Flush();
+}
 
 bool CookieStore::Set(const Cookie& cookie) {
     bool added = false;
     {
         std::lock_guard lock(m_impl->curlLock);
         added = m_impl->AddLocked(cookie);
+        if (added) {
+            m_impl->NoteSeenLocked(cookie);
+        }
     }
     if (added) {
         Save();
@@ -218,14 +290,24 @@ void CookieStore::Clear() {
 }
 
 bool CookieStore::Save() const {
+    std::lock_guard fileLock(m_impl->fileLock);
+    // Cleared before the listing: cookies that arrive meanwhile make it dirty again.
+    m_impl->dirty = false;
+    std::vector<Cookie> cookies;
+    {
+        std::lock_guard lock(m_impl->curlLock);
+        cookies = m_impl->TrimLocked();
+    }
     if (m_impl->path.empty()) {
         return true;
     }
-    std::lock_guard fileLock(m_impl->fileLock);
+    m_impl->lastWriteMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
     std::string text =
         "# Netscape HTTP Cookie File\n"
         "# Written by Albumora; each line: domain, subdomains, path, secure, expiry, name, value.\n\n";
-    for (const Cookie& cookie : List()) {
+    for (const Cookie& cookie : cookies) {
         text += FormatNetscapeLine(cookie);
         text += '\n';
     }
@@ -268,8 +350,21 @@ void CookieStore::DetachFrom(void* curlEasy) {
     curl_easy_setopt(static_cast<CURL*>(curlEasy), CURLOPT_SHARE, static_cast<CURLSH*>(nullptr));
 }
 
+bool CookieStore::Flush() const {
+    return m_impl->dirty ? Save() : true;
+}
+
 void CookieStore::NoteResponseCookies() {
-    Save();
+    m_impl->dirty = true;
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    // A host that sets cookies on every answer would otherwise have the whole jar rewritten
+    // after every picture.
+    const std::int64_t last = m_impl->lastWriteMs;
+    if (last == INT64_MIN || now - last >= m_impl->limits.writeInterval.count()) {
+        Save();
+    }
 }
 
 }  // namespace albumora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,17 +12,29 @@
 
 namespace albumora {
 
+// How much the jar keeps and how often it is written, as a browser bounds its own: a site or a
+// tracker that sets cookies on every answer must not grow the file without end, nor have it
+// rewritten after every picture.
+struct CookieLimits {
+    std::size_t perDomain = 180;  // the oldest cookies of a domain go first beyond this
+    std::size_t total = 3000;     // and the oldest of all beyond this
+    // Cookies that answers set are written at most this often; Flush writes what is left.
+    std::chrono::milliseconds writeInterval{1000};
+};
+
 // The process's one cookie jar: every request made with it sends the cookies that match and keeps
 // the ones the response sets, whichever thread runs it; the login browser adds and removes
 // cookies through it. With a file, the jar is loaded from it (a Netscape cookie file) and written
-// back after every change, session cookies included, so that a login survives into the next run
-// and into the other front end. Thread-safe. Must outlive every request that uses it.
+// back, session cookies included, so that a login survives into the next run and into the other
+// front end: at once after a change made through this class, at most once per write interval for
+// the cookies of answers, and when the jar is flushed or destroyed. Thread-safe. Must outlive
+// every request that uses it.
 class CookieStore {
 public:
     // A jar in memory only.
     CookieStore();
     // A jar kept in `filePath` (cookies.txt in the settings folder); a missing file is an empty jar.
-    explicit CookieStore(std::string filePath);
+    explicit CookieStore(std::string filePath, CookieLimits limits = {});
     ~CookieStore();
     CookieStore(const CookieStore&) = delete;
     CookieStore& operator=(const CookieStore&) = delete;
@@ -37,8 +51,11 @@ public:
     int ResetHost(WStringView url);
     void Clear();
 
-    // Writes the file now (atomically); true without a file.
+    // Drops expired cookies and those beyond the limits, and writes the file now (atomically);
+    // true without a file.
     bool Save() const;
+    // Writes the file when answers set cookies since it was last written (end of a run).
+    bool Flush() const;
     const std::string& filePath() const;
 
     // For the HTTP client: an easy handle of libcurl uses the jar while attached.

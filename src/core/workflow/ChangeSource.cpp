@@ -6,6 +6,7 @@
 #include "core/files/AtomicFile.h"
 #include "core/files/FileHelpers.h"
 #include "core/files/SafeFileName.h"
+#include "core/net/CookieStore.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/sites/DuitangPages.h"
@@ -77,6 +78,9 @@ void Workflow::GetListFunc() {
     MakeSafeFileName(ownerName);
     if (!ownerName.empty()) {
         ownerName += u"/";
+    }
+    if (m_cookieStore != nullptr) {
+        m_cookieStore->Flush();
     }
     m_view.RefreshGrid();
     const auto n = static_cast<long long>(albums.size());
@@ -339,6 +343,10 @@ void Workflow::DownPicFunc() {
     publish(result);
     downloadState = kDownloadIdle;
     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
+    // The cookies of the run's last second reach the file now.
+    if (m_cookieStore != nullptr) {
+        m_cookieStore->Flush();
+    }
     m_view.SetStatusText(StatusLine::Main, RunSummaryText(result));
     m_view.SetStatusText(StatusLine::Progress, {});
     if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {

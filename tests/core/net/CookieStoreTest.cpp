@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 
 #include "NetFixture.h"
@@ -79,7 +80,21 @@ TEST_F(CookieJar, CookieDeletedByTheServerIsGoneFromTheFile) {
     ASSERT_EQ(store.List().size(), 1u);
     ASSERT_TRUE(Fetch(store, "/logout"));
     EXPECT_TRUE(store.List().empty());
+    store.Flush();  // what the end of a run does
     EXPECT_EQ(ReadFile(file).bytes.find("abc123"), std::string::npos);
+}
+
+TEST_F(CookieJar, AnswersCookiesAreWrittenAtMostOncePerIntervalAndAtTheEnd) {
+    server().Route("/a", Response{.body = "ok", .setCookies = {"first=1; Max-Age=86400; Path=/"}});
+    server().Route("/b", Response{.body = "ok", .setCookies = {"second=2; Max-Age=86400; Path=/"}});
+    const std::string file = folder.file("cookies.txt");
+    CookieStore store(file, CookieLimits{.writeInterval = std::chrono::hours(1)});
+    ASSERT_TRUE(Fetch(store, "/a"));
+    EXPECT_NE(ReadFile(file).bytes.find("first"), std::string::npos) << "the first answer is written at once";
+    ASSERT_TRUE(Fetch(store, "/b"));
+    EXPECT_EQ(ReadFile(file).bytes.find("second"), std::string::npos) << "not again within the interval";
+    EXPECT_TRUE(store.Flush());
+    EXPECT_NE(ReadFile(file).bytes.find("second"), std::string::npos);
 }
 
 TEST_F(CookieJar, ProxiedSiteKeepsItsCookiesToItself) {
@@ -145,6 +160,35 @@ TEST(CookieStoreApi, SetListRemoveAndPersist) {
     EXPECT_FALSE(reloaded.Remove("token", "huaban.com", "/")) << "the domain must match as stored";
     EXPECT_TRUE(reloaded.Remove("token", ".huaban.com", "/"));
     EXPECT_EQ(CookieStore(file).List(), std::vector<Cookie>{hostOnly});
+}
+
+TEST(CookieStoreApi, TheOldestGoFirstBeyondTheLimits) {
+    TempFolder folder;
+    const std::string file = folder.file("cookies.txt");
+    const auto names = [](const std::vector<Cookie>& cookies) {
+        std::set<std::string> set;
+        for (const Cookie& cookie : cookies) {
+            set.insert(cookie.name);
+        }
+        return set;
+    };
+    {
+        CookieStore store(file, CookieLimits{.perDomain = 3, .total = 5});
+        for (const char* name : {"a1", "a2", "a3", "a4"}) {
+            ASSERT_TRUE(
+                store.Set(Cookie{.name = name, .value = "v", .domain = "a.example", .expires = 4102444800}));
+        }
+        EXPECT_EQ(names(store.List()), (std::set<std::string>{"a2", "a3", "a4"}));
+        for (const char* name : {"b1", "b2", "b3"}) {
+            ASSERT_TRUE(
+                store.Set(Cookie{.name = name, .value = "v", .domain = ".b.example", .expires = 4102444800}));
+        }
+        EXPECT_EQ(names(store.List()), (std::set<std::string>{"a3", "a4", "b1", "b2", "b3"}));
+    }
+    // The file keeps the order, so the next process evicts the same ones first.
+    CookieStore next(file, CookieLimits{.perDomain = 3, .total = 5});
+    ASSERT_TRUE(next.Set(Cookie{.name = "c1", .value = "v", .domain = "c.example", .expires = 4102444800}));
+    EXPECT_EQ(names(next.List()), (std::set<std::string>{"a4", "b1", "b2", "b3", "c1"}));
 }
 
 TEST(CookieStoreApi, RejectsCookiesAFileLineCannotCarry) {
