@@ -63,11 +63,7 @@ TEST_F(MainWindowTest, ProgressBarCountsTheAlbumsPicturesAndKeepsItsFailuresInVi
 }
 
 TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; ++i) {
-        names.push_back("专辑" + std::to_string(i));
-    }
-    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    ServeDuitangUser(SharedTestServer(), ThirtyAlbums());
     OpenWindow();
     // The pause before the second list page.
     clock.HoldAtPause(2);
@@ -93,11 +89,7 @@ TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {
 }
 
 TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; ++i) {
-        names.push_back("专辑" + std::to_string(i));
-    }
-    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    ServeDuitangUser(SharedTestServer(), ThirtyAlbums());
     OpenWindow();
     clock.HoldAtPause(2);
     StartList(kDuitangUserAddress);
@@ -123,11 +115,7 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
 }
 
 TEST_F(MainWindowTest, ClosingDuringAPauseDoesNotWaitItOut) {
-    std::vector<std::string> names;
-    for (int i = 0; i < 30; ++i) {
-        names.push_back("专辑" + std::to_string(i));
-    }
-    ServeDuitangUser(SharedTestServer(), DuitangUser(names));
+    ServeDuitangUser(SharedTestServer(), ThirtyAlbums());
     OpenWindow();
     clock.HoldAtPause(2);
     StartList(kDuitangUserAddress);

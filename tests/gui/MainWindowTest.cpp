@@ -81,6 +81,14 @@ bool MainWindowTest::WaitForDownloadEnd() {
     });
 }
 
+FakeDuitangUser MainWindowTest::ThirtyAlbums() {
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back("专辑" + std::to_string(i));
+    }
+    return DuitangUser(names);
+}
+
 FakeDuitangUser MainWindowTest::DuitangUser(const std::vector<std::string>& albumNames) {
     FakeDuitangUser user;
     for (size_t i = 0; i < albumNames.size(); ++i) {

@@ -53,6 +53,9 @@ protected:
 
     // A user with albums of one picture each, named as given.
     static FakeDuitangUser DuitangUser(const std::vector<std::string>& albumNames);
+    // A user whose 30 albums fill more than one list page, so that a fetch can be caught between
+    // pages.
+    static FakeDuitangUser ThirtyAlbums();
 
     // The texts of one grid column, data rows only.
     QStringList Column(int column) const;
