@@ -294,6 +294,7 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
     WString failedFolder;
     if (!CreateFolderTree(folder, &failedFolder)) {
         m_journal.Close();
+        markerAddress.clear();
         m_view.ShowMessage(WString(kMsgCannotMakeFolder) + failedFolder);
         return false;
     }
