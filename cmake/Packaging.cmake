@@ -75,7 +75,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ca-certificates")
 if(ALBUMORA_BUILD_GUI)
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6svg6")
+    # Qt's own dialog texts (message box buttons, file dialogs) in Chinese.
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6svg6, qt6-translations-l10n")
     # The window's Chinese texts need a CJK font; xdg-open opens the save folders in a file manager.
     set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, xdg-utils")
 endif()

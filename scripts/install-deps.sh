@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config make
-    qt6-base-dev qt6-webengine-dev qt6-svg-dev
+    qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n
     libcurl4-openssl-dev zlib1g-dev libpng-dev
     libgtest-dev libcpp-httplib-dev
     xvfb xauth fonts-wqy-microhei

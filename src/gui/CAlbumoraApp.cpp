@@ -8,6 +8,7 @@
 #include "core/net/CookieStore.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/CAlbumoraDlg.h"
+#include "gui/QtTranslations.h"
 #include "gui/dialogs/CSplashScreenEx.h"
 #include "gui/dialogs/StartupSplash.h"
 
@@ -36,6 +37,7 @@ CAlbumoraApp::CAlbumoraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/albumora.svg")));
     // Wayland matches the window to the installed desktop entry (and its icon) by this name.
     setDesktopFileName(QStringLiteral("albumora"));
+    InstallQtChineseTranslations(*this);
 }
 
 bool CAlbumoraApp::ParseArguments(Arguments& parsed) const {

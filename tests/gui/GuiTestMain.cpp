@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include "gui/QtTranslations.h"
+
 #include "gui/login/WebEngineSetup.h"
 
 namespace {
@@ -56,5 +58,7 @@ int main(int argc, char** argv) {
 
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // As the program does: Qt's own dialog texts in Chinese.
+    albumora::gui::InstallQtChineseTranslations(app);
     return RUN_ALL_TESTS();
 }
