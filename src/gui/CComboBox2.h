@@ -11,8 +11,8 @@ class QStringListModel;
 namespace albumora::gui {
 
 // An editable box with a remembered history. While the user types, a list opens under the box with
-// the history entries that contain the typed text (lower-cased, cut before the history's cut marker),
-// and the typed text and caret stay as they were; the arrow button opens the whole history in its
+// the history entries that contain the typed text (in their stored case, cut before the history's cut
+// marker), and the typed text and caret stay as they were; the arrow button opens the whole history in its
 // stored case.
 class CComboBox2 final : public QComboBox {
     Q_OBJECT

@@ -11,11 +11,14 @@ std::vector<WString> ComboHistory::FilterHistory(WStringView typed) const {
     }
     const WString needle = ToLowerText(typed);
     for (const WString& item : m_items) {
-        WString entry = ToLowerText(item);
-        if (entry.find(needle) == WString::npos) {
+        // Matched without regard to case, shown as stored: on Linux "Photos" and "photos" are
+        // two folders, and a site's address may be case-sensitive too.
+        const WString lower = ToLowerText(item);
+        if (lower.find(needle) == WString::npos) {
             continue;
         }
-        if (const std::size_t cut = entry.find(kCutMarker); cut != WString::npos) {
+        WString entry = item;
+        if (const std::size_t cut = lower.find(kCutMarker); cut != WString::npos) {
             entry.resize(cut);
         }
         matches.push_back(std::move(entry));

@@ -20,8 +20,8 @@ public:
     // Every entry in the order added and in its stored case: the list of the drop-down arrow.
     const std::vector<WString>& Items() const { return m_items; }
 
-    // The entries, lower-cased and cut before kCutMarker, whose lower-case form contains the
-    // lower-case `typed`, in history order. An empty `typed` matches nothing: the list closes.
+    // The entries, in their stored case and cut before kCutMarker, whose lower-case form contains
+    // the lower-case `typed`, in history order. An empty `typed` matches nothing: the list closes.
     std::vector<WString> FilterHistory(WStringView typed) const;
 
 private:

@@ -5,13 +5,13 @@
 namespace albumora {
 namespace {
 
-TEST(ComboHistory, FiltersLowerCasedEntriesContainingTheTypedText) {
+TEST(ComboHistory, FiltersEntriesContainingTheTypedTextAndKeepsTheirCase) {
     ComboHistory history;
     history.AddHistoryItem(u"/home/me/Photos/Cats/");
     history.AddHistoryItem(u"/data/dogs/");
     history.AddHistoryItem(u"/data/CATALOG/kvx?!oxffhidden");
     EXPECT_EQ(history.FilterHistory(u"cat"),
-              (std::vector<WString>{u"/home/me/photos/cats/", u"/data/catalog/"}));
+              (std::vector<WString>{u"/home/me/Photos/Cats/", u"/data/CATALOG/"}));
     EXPECT_EQ(history.FilterHistory(u"DOGS"), (std::vector<WString>{u"/data/dogs/"}));
     EXPECT_TRUE(history.FilterHistory(u"birds").empty());
     EXPECT_TRUE(history.FilterHistory(u"").empty());
