@@ -20,6 +20,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/sites/SiteRecognition.h"
 #include "gui/CComboBox2.h"
+#include "gui/LinkLabel.h"
 #include "gui/QtText.h"
 #include "gui/grid/CMyGridCtrl.h"
 
@@ -34,10 +35,8 @@ const QString kNotice =
     QStringLiteral("提示：粘贴相册地址后点击“获取相册”，在列表中选中相册，再点击“下载”。");
 
 QLabel* MakeLink(const QString& text, const QString& objectName, QWidget* parent) {
-    auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text), parent);
+    auto* link = new LinkLabel(text, parent);
     link->setObjectName(objectName);
-    link->setTextFormat(Qt::RichText);
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     return link;
 }
 
@@ -173,6 +172,8 @@ void CAlbumoraDlg::BuildControls() {
     connect(m_addressBox, &CComboBox2::entryPicked, this, &CAlbumoraDlg::RecognizeSite);
     connect(m_saveFolderBox, &QComboBox::editTextChanged, this, &CAlbumoraDlg::MirrorSaveFolder);
     connect(m_listButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnListButton);
+    // The combo box takes Enter for itself before its line edit would say so.
+    m_addressBox->lineEdit()->installEventFilter(this);
     connect(m_downloadButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnDownloadButton);
     connect(m_chooseFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnChooseSaveFolder);
     connect(m_openFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnOpenFolder);
@@ -302,6 +303,19 @@ void CAlbumoraDlg::Shutdown() {
     m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
     JoinRebuildThread();
     m_workflow.WaitForWorkers();
+}
+
+bool CAlbumoraDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_addressBox->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // Only to start a fetch: a running one is stopped with the button itself.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_listButton->isEnabled() &&
+            m_workflow.listState == kListIdle) {
+            m_listButton->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CAlbumoraDlg::keyPressEvent(QKeyEvent* event) {

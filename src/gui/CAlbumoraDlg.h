@@ -99,6 +99,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Enter in the address box fetches its albums, as the list button does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

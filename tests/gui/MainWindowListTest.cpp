@@ -4,9 +4,11 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 
 #include "MainWindowTest.h"
 #include "core/text/WideText.h"
@@ -112,6 +114,16 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
     EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
     EXPECT_TRUE(
         WaitUntil([&] { return Control<gui::CComboBox2>("addressBox")->HistoryItems().size() == 1; }));
+}
+
+TEST_F(MainWindowTest, EnterInTheAddressBoxFetchesTheAlbums) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二"}));
+    OpenWindow();
+    auto* address = Control<gui::CComboBox2>("addressBox");
+    address->setEditText(QString::fromLatin1(kDuitangUserAddress));
+    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().albums.size() == 2; }));
+    ASSERT_TRUE(WaitForListEnd());
 }
 
 TEST_F(MainWindowTest, ClosingDuringAPauseDoesNotWaitItOut) {
