@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -303,6 +305,17 @@ void CAlbumoraDlg::Shutdown() {
     m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
     JoinRebuildThread();
     m_workflow.WaitForWorkers();
+}
+
+void CAlbumoraDlg::closeEvent(QCloseEvent* event) {
+    if (m_workflow.downloadState != kDownloadIdle &&
+        QMessageBox::question(this, windowTitle(),
+                              QStringLiteral("正在下载图片，退出将终止下载。确定要退出吗？"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 bool CAlbumoraDlg::eventFilter(QObject* watched, QEvent* event) {

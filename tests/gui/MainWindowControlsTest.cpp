@@ -197,5 +197,28 @@ TEST_F(MainWindowTest, ClosingWhileTheListIsFetchedStopsTheWorker) {
     CloseWindow();
 }
 
+TEST_F(MainWindowTest, ClosingDuringADownloadAsksFirst) {
+    FakeHuabanBoard board;
+    board.pins = MakePins(1000, 45);
+    ServeHuabanBoard(SharedTestServer(), board);
+    OpenWindow();
+    // The board downloads by itself; the pause after its first page holds it in the middle.
+    clock.HoldAtPause(1);
+    StartList("http://huaban.com/boards/1001/");
+    ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
+    const auto click = [](QMessageBox::StandardButton which) {
+        return [which](QWidget* dialog) { qobject_cast<QMessageBox*>(dialog)->button(which)->click(); };
+    };
+    {
+        ModalAnswerer answers({click(QMessageBox::No)});
+        EXPECT_FALSE(window().close());
+        EXPECT_EQ(answers.answered(), 1);
+    }
+    EXPECT_TRUE(window().isVisible());
+    ModalAnswerer answers({click(QMessageBox::Yes)});
+    EXPECT_TRUE(window().close());
+    EXPECT_FALSE(window().isVisible());
+}
+
 }  // namespace
 }  // namespace albumora::test
