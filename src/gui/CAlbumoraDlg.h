@@ -101,6 +101,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Closing during a download asks first: Alt+F4 at picture 3 of 20 would lose the rest.
     void closeEvent(QCloseEvent* event) override;
+    // 全选 shows whether every album is selected, however the selection was made.
+    void ReflectSelectionInSelectAll();
     // Enter in the address box fetches its albums, as the list button does.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -193,6 +194,17 @@ void CAlbumoraDlg::SetUpGrid() {
     }
     const QSignalBlocker quiet(m_selectAllBox);
     m_selectAllBox->setChecked(false);
+    // Ctrl+A, or clicks that happen to take every album, tick 全选 too, and any narrower selection
+    // clears it. Each view set-up brings a new selection model.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CAlbumoraDlg::ReflectSelectionInSelectAll, Qt::UniqueConnection);
+}
+
+void CAlbumoraDlg::ReflectSelectionInSelectAll() {
+    const std::size_t count = m_workflow.albums.size();
+    const bool all = count > 0 && m_grid->ChosenAlbums(count).size() == count;
+    const QSignalBlocker quiet(m_selectAllBox);
+    m_selectAllBox->setChecked(all);
 }
 
 void CAlbumoraDlg::AddGridEntry(int position) {

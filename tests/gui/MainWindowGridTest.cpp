@@ -110,6 +110,20 @@ TEST_F(MainWindowTest, ExportOfAGridWithOnlyItsHeaderWritesNothing) {
     EXPECT_EQ(written.bytes, "");
 }
 
+TEST_F(MainWindowTest, SelectAllFollowsASelectionMadeByKeyboardOrMouse) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二", "三"}));
+    OpenWindow();
+    List(kDuitangUserAddress);
+    gui::CMyGridCtrl* grid = window().grid();
+    auto* selectAll = Control<QCheckBox>("selectAllBox");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(grid->ChosenAlbums(3), (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(selectAll->isChecked());
+    grid->clearSelection();
+    EXPECT_FALSE(selectAll->isChecked());
+}
+
 TEST_F(MainWindowTest, SelectAllSelectsEveryAlbumAndClears) {
     ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二", "三"}));
     OpenWindow();
