@@ -1,7 +1,5 @@
 #include "core/files/AtomicFile.h"
 
-#include "core/files/TemporaryFiles.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+
+#include "core/files/TemporaryFiles.h"
 
 namespace albumora {
 
@@ -41,7 +41,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, unsign
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         // Beside the file, under a short name: "name.tmp..." would pass the 255-byte limit for a
         // long name and the file would silently not be written.
-        temporary = TemporaryNameIn(FolderOf(path), ".tmp");
+        temporary = TemporaryNameBeside(path, ".tmp");
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
         if (fd < 0 && errno != EEXIST) {
             return false;

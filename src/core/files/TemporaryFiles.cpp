@@ -58,13 +58,11 @@ bool IsRunning(pid_t pid) {
 
 }  // namespace
 
-std::string TemporaryNameIn(const std::string& folder, const std::string& suffix) {
-    std::string name = std::string(kPrefix) + std::to_string(::getpid()) + "-" +
-                       std::to_string(g_counter.fetch_add(1, std::memory_order_relaxed)) + suffix;
-    if (folder.empty()) {
-        return name;
-    }
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
+std::string TemporaryNameBeside(const std::string& target, const std::string& suffix) {
+    const size_t slash = target.rfind('/');
+    return (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + std::string(kPrefix) +
+           std::to_string(::getpid()) + "-" +
+           std::to_string(g_counter.fetch_add(1, std::memory_order_relaxed)) + suffix;
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {

@@ -4,10 +4,10 @@
 
 namespace albumora {
 
-// A fresh name for a temporary file in `folder` (UTF-8, "" for the working folder, with or without
-// a trailing '/'): ".albumora-PID-N" and `suffix`. Short whatever the target's name, so it always
-// fits the file system's 255-byte limit, and hidden from ordinary folder listings.
-std::string TemporaryNameIn(const std::string& folder, const std::string& suffix);
+// A fresh name for a temporary file in the folder of `target` (UTF-8): ".albumora-PID-N" and
+// `suffix`. Short whatever the target's name, so it always fits the file system's 255-byte limit,
+// and hidden from ordinary folder listings.
+std::string TemporaryNameBeside(const std::string& target, const std::string& suffix);
 
 // Removes the temporary files that processes of this program which no longer run left in `folder`
 // (a kill or a power cut mid-download). Those of running processes are left alone. Returns how

@@ -1,22 +1,17 @@
 #include "core/net/CookieStore.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
 
 #include "core/files/AtomicFile.h"
-#include "core/files/TemporaryFiles.h"
 #include "core/net/CurlHandles.h"
 #include "core/net/UrlCanonical.h"
 #include "core/text/AsciiCase.h"
@@ -28,6 +23,12 @@ namespace {
 // A cookie file beyond this is not one of ours; only its start is read.
 constexpr std::size_t kMaxCookieFileBytes = 64u * 1024 * 1024;
 
+std::int64_t SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 std::int64_t NowSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -36,21 +37,6 @@ std::int64_t NowSeconds() {
 
 std::string_view WithoutLeadingDot(std::string_view domain) {
     return domain.starts_with('.') ? domain.substr(1) : domain;
-}
-
-bool WriteWhole(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -301,9 +287,7 @@ bool CookieStore::Save() const {
     if (m_impl->path.empty()) {
         return true;
     }
-    m_impl->lastWriteMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
+    m_impl->lastWriteMs = SteadyMilliseconds();
     std::string text =
         "# Netscape HTTP Cookie File\n"
         "# Written by Albumora; each line: domain, subdomains, path, secure, expiry, name, value.\n\n";
@@ -311,23 +295,9 @@ bool CookieStore::Save() const {
         text += FormatNetscapeLine(cookie);
         text += '\n';
     }
-    // A cookies.txt kept as a link is saved into its target and stays a link.
-    const std::string target = FollowLinks(m_impl->path);
-    const size_t slash = target.rfind('/');
-    const std::string temporary =
-        TemporaryNameIn(slash == std::string::npos ? std::string() : target.substr(0, slash + 1), ".tmp");
-    // Cookies hold logins: readable by the user only.
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = WriteWhole(fd, text);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    // A cookies.txt kept as a link is saved into its target and stays a link. Cookies hold logins:
+    // readable by the user only.
+    return WriteFileAtomically(FollowLinks(m_impl->path), text, 0600);
 }
 
 const std::string& CookieStore::filePath() const {
@@ -356,13 +326,10 @@ bool CookieStore::Flush() const {
 
 void CookieStore::NoteResponseCookies() {
     m_impl->dirty = true;
-    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count();
     // A host that sets cookies on every answer would otherwise have the whole jar rewritten
     // after every picture.
     const std::int64_t last = m_impl->lastWriteMs;
-    if (last == INT64_MIN || now - last >= m_impl->limits.writeInterval.count()) {
+    if (last == INT64_MIN || SteadyMilliseconds() - last >= m_impl->limits.writeInterval.count()) {
         Save();
     }
 }

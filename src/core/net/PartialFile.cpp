@@ -1,23 +1,14 @@
 #include "core/net/PartialFile.h"
 
-#include "core/files/TemporaryFiles.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
+#include "core/files/TemporaryFiles.h"
+
 namespace albumora {
-
-namespace {
-
-std::string TemporaryNameBeside(const std::string& target) {
-    const size_t slash = target.rfind('/');
-    return TemporaryNameIn(slash == std::string::npos ? std::string() : target.substr(0, slash + 1), ".part");
-}
-
-}  // namespace
 
 PartialFile::PartialFile(std::string targetPath) : m_target(std::move(targetPath)) {}
 
@@ -30,7 +21,7 @@ bool PartialFile::Open() {
     if (m_target.empty()) {
         return false;
     }
-    m_temporary = TemporaryNameBeside(m_target);
+    m_temporary = TemporaryNameBeside(m_target, ".part");
     // Mode 0666 lets the umask decide, as for any file the user's programs create.
     m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (m_fd < 0) {
