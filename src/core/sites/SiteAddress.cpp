@@ -4,22 +4,11 @@
 #include <optional>
 
 #include "core/sites/SiteHosts.h"
+#include "core/text/CaseFold.h"
 
 namespace albumora {
 
 namespace {
-
-char16_t LowerAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-WString LowerAscii(WStringView text) {
-    WString lower(text);
-    for (char16_t& c : lower) {
-        c = LowerAscii(c);
-    }
-    return lower;
-}
 
 struct AddressParts {
     WString host;      // lower-cased, port included
@@ -28,7 +17,7 @@ struct AddressParts {
 
 // Scheme and host of an address that starts with "http://" or "https://" (any letter case).
 std::optional<AddressParts> SplitAddress(WStringView address) {
-    const WString head = LowerAscii(address.substr(0, 8));
+    const WString head = ToLowerText(address.substr(0, 8));
     size_t hostStart = 0;
     if (head.starts_with(u"http://")) {
         hostStart = 7;
@@ -38,7 +27,7 @@ std::optional<AddressParts> SplitAddress(WStringView address) {
         return std::nullopt;
     }
     const size_t hostEnd = std::min(address.find_first_of(u"/?#", hostStart), address.size());
-    return AddressParts{LowerAscii(address.substr(hostStart, hostEnd - hostStart)), address.substr(hostEnd)};
+    return AddressParts{ToLowerText(address.substr(hostStart, hostEnd - hostStart)), address.substr(hostEnd)};
 }
 
 bool IsHostOf(WStringView host, WStringView domain) {
