@@ -233,11 +233,7 @@ void Workflow::DownPicFunc() {
         m_run.params = m_settings.downloadParams[slot];
     }
     counters.CopyParams(m_run.params);
-    m_takenNames.clear();
-    m_namesFolder.clear();
-    m_earlierNames.clear();
-    m_duplicateCounters.Clear();
-    m_earlierCounters.Clear();
+    m_names.StartRun();
 
     std::vector<int> positions = m_view.ChosenAlbums();
     const size_t recordCount = albums.size();
@@ -282,9 +278,9 @@ void Workflow::DownPicFunc() {
         const size_t n = job.size();
         const auto record = albums.AlbumAt(static_cast<size_t>(p));
         const WString albumName = record ? record->name : WString();
+        const std::int32_t statedCount = record ? record->pictureCount : 0;
         if (!collected.complete && downloadState != kDownloadStopRequested) {
-            const WString text =
-                AlbumIncompleteText(albumName, n, record ? record->pictureCount : 0, collected.problem);
+            const WString text = AlbumIncompleteText(albumName, n, statedCount, collected.problem);
             result.incompleteAlbums.push_back(text);
             m_view.SetStatusText(StatusLine::Main, text);
         }
@@ -304,9 +300,8 @@ void Workflow::DownPicFunc() {
         if (m_albumFolderFailed) {
             // Told when the folder was tried; its pictures have nowhere to go.
             result.picturesFailed += static_cast<std::uint32_t>(n);
-            result.incompleteAlbums.push_back(
-                AlbumIncompleteText(albumName, n, record ? record->pictureCount : 0,
-                                    WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
+            result.incompleteAlbums.push_back(AlbumIncompleteText(
+                albumName, n, statedCount, WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
             continue;
         }
         if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {

@@ -281,16 +281,7 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         folder += folderName + u"/";
         job.SetAlbumFolder(folder);
     }
-    // Albums that share a folder (no album folders, or a folder name without the album's name)
-    // must not take each other's names.
-    if (!m_namesFolder.empty()) {
-        m_earlierNames[m_namesFolder].merge(m_takenNames);
-    }
-    m_takenNames.clear();
-    m_duplicateCounters.Clear();
-    m_earlierCounters.Clear();
-    m_namesFolder = job.AlbumFolder();
-    m_sideFileFailed = false;
+    m_names.StartAlbum(job.AlbumFolder());
     WString failedFolder;
     if (!CreateFolderTree(folder, &failedFolder)) {
         m_journal.Close();
@@ -299,8 +290,7 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         return false;
     }
     SetFolderTimes(folder, std::time(nullptr));
-    const std::string folderBytes = ToUtf8(job.AlbumFolder());
-    RemoveStaleTemporaries(folderBytes);
+    RemoveStaleTemporaries(ToUtf8(job.AlbumFolder()));
     m_journal.Open(job.AlbumFolder());
     markerAddress = ReadAlbumMarker(job.AlbumFolder());
     return true;
@@ -330,30 +320,6 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
-WString Workflow::AvoidEarlierAlbumsNames(WString name) {
-    const auto earlier = m_earlierNames.find(m_namesFolder);
-    if (earlier == m_earlierNames.end() || IsAbsolutePictureName(name)) {
-        return name;
-    }
-    const auto taken = [&](const WString& candidate) {
-        const WString lower = ToLowerText(candidate);
-        return earlier->second.contains(lower) || m_takenNames.contains(lower);
-    };
-    if (!taken(name)) {
-        return name;
-    }
-    const size_t dot = name.rfind(u'.');
-    const WString suffix = dot == WString::npos ? WString() : name.substr(dot);
-    const WString stem = name.substr(0, name.size() - suffix.size());
-    // Counters below `next` were taken already: the names only grow while the folder stays.
-    unsigned& next = m_earlierCounters.Next(stem, suffix);
-    WString candidate;
-    do {
-        candidate = stem + FormatNumber("(%u)", next++) + suffix;
-    } while (taken(candidate));
-    return candidate;
-}
-
 void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
                           int albumPosition) {
     const auto album = albums.AlbumAt(static_cast<size_t>(albumPosition));
@@ -374,17 +340,7 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     if (n == 0) {
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
-    const auto earlier = m_earlierNames.find(m_namesFolder);
-    const auto isTaken = [&](const WString& candidate) {
-        const WString lower = ToLowerText(candidate);
-        return m_takenNames.contains(lower) ||
-               (earlier != m_earlierNames.end() && earlier->second.contains(lower));
-    };
-    WString name =
-        FinishPictureName(std::move(draft), job.AlbumFolder().size(), isTaken, n, &m_duplicateCounters);
-    // The names the duplicate search leaves alone (numbered ones, an album's first) must still not
-    // take one an earlier album saved in the same folder.
-    name = AvoidEarlierAlbumsNames(std::move(name));
+    const WString name = m_names.Finish(std::move(draft), job.AlbumFolder().size(), n);
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() &&
         pictureUrl == markerAddress) {
@@ -395,7 +351,7 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
         return;
     }
     job.AppendPicture(pictureUrl, name, headerText);
-    m_takenNames.insert(ToLowerText(name));
+    m_names.Take(name);
     m_view.SetStatusText(StatusLine::Progress,
                          u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");
     if (m_run.naming.HasOption(OPT_ORIGINAL_NAME_FILE)) {

@@ -8,8 +8,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/net/URLSource2.h"
@@ -20,7 +18,7 @@
 #include "core/workflow/AlbumJournal.h"
 #include "core/workflow/AlbumList.h"
 #include "core/workflow/DownloadJob.h"
-#include "core/workflow/PictureNaming.h"
+#include "core/workflow/RunPictureNames.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace albumora {
@@ -174,9 +172,6 @@ private:
     // Makes the album's folder, clears what killed runs left in it and opens its journal; false
     // when the folder cannot be made (the user is told which).
     bool StartAlbumFolder(const ST_PERLISTRECORD& album);
-    // `name`, or the same with "(1)", "(2)"... before its extension when an earlier album of the run
-    // saved a picture of that name into the same folder.
-    WString AvoidEarlierAlbumsNames(WString name);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
@@ -214,16 +209,8 @@ private:
     RunSettings m_run;
     // The save folder with the owner's folder; nothing is written outside it.
     WString m_runFolder;
-    // Lower-cased names of the current album's pictures, for the duplicate search.
-    std::unordered_set<WString> m_takenNames;
-    // The folder those names are in, and the names that earlier albums of the run took in each
-    // folder they shared with later ones.
-    WString m_namesFolder;
-    std::unordered_map<WString, std::unordered_set<WString>> m_earlierNames;
-    // Where the duplicate searches of the current album, and of the names of earlier albums in its
-    // folder, go on.
-    DuplicateCounters m_duplicateCounters;
-    DuplicateCounters m_earlierCounters;
+    // The names the run has given its pictures, per album and per folder.
+    RunPictureNames m_names;
     // The current album's record of saved pictures, read at its start and appended to as pictures
     // are saved.
     AlbumJournal m_journal;
