@@ -59,19 +59,19 @@ StageOutcome ListDuitangFromAddress(Workflow& workflow, const WString& address, 
     WString text;
     WString problem;
     if (!FetchPage(request, kPageDuitang, text, problem)) {
-        return workflow.PagesStopped() ? StageOutcome{} : Incomplete(problem);
+        return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
     }
-    if (IsDuitangAlbumAddress(address)) {
+    const bool albumAddress = IsDuitangAlbumAddress(address);
+    if (albumAddress) {
         workflow.savedPageText = text;
         workflow.albumKey = DuitangAlbumIdFromAddress(address);
-        singleAlbum = true;
     }
     const WString userId = DuitangUserIdFromPage(std::move(text));
     if (userId.empty()) {
-        singleAlbum = false;
         workflow.view().ShowMessage(ShownText(kMsgNoDuitangUser));
         return {};
     }
+    singleAlbum = albumAddress;
     workflow.ownerName = u"堆糖_" + userId;
     return ListDuitangAlbums(workflow, userId);
 }
@@ -103,7 +103,7 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
         WString text;
         WString problem;
         if (!FetchPage(request, pageName, text, problem)) {
-            return workflow.PagesStopped() ? StageOutcome{} : Incomplete(problem);
+            return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
         }
         const DuitangAlbumListPage parsed = ParseDuitangAlbumListPage(text);
         // A site that answers every page alike would be paged for ever.
@@ -146,8 +146,7 @@ StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
         WString text;
         WString problem;
         if (!FetchPage(request, pageName, text, problem)) {
-            return workflow.CollectionEnds() || workflow.PagesStopped() ? StageOutcome{}
-                                                                        : Incomplete(problem);
+            return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
         }
         const DuitangPicturePage parsed = ParseDuitangPicturePage(std::move(text));
         // Entries without a usable picture, or the same pictures again, under "has_next:true" would

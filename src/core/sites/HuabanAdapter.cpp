@@ -42,8 +42,7 @@ StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address) {
     request.minTextLength = kBoardMinTextLength;
     CURLSource response;
     if (!FetchUrl(request, response, 0)) {
-        return workflow.PagesStopped() ? StageOutcome{}
-                                       : Incomplete(PageFailedText(kPageHuabanBoard, response));
+        return IncompleteUnlessStopped(workflow.PagesStopped(), PageFailedText(kPageHuabanBoard, response));
     }
     WString text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
     const HuabanBoard board = ParseHuabanBoardPage(text);
@@ -97,7 +96,7 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
                 text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
             }
             if (!fetched || text.empty() || IsGatewayTimeout(text)) {
-                if (workflow.CollectionEnds() || workflow.PagesStopped()) {
+                if (workflow.PagesStopped()) {
                     return {};
                 }
                 lastProblem = IsGatewayTimeout(text)

@@ -21,6 +21,11 @@ inline StageOutcome Incomplete(WString problem) {
     return {false, std::move(problem)};
 }
 
+// A page that failed because a stop ended its request is no failure.
+inline StageOutcome IncompleteUnlessStopped(bool stopped, WString problem) {
+    return stopped ? StageOutcome{} : Incomplete(std::move(problem));
+}
+
 // Huaban: a board address gives one album; its pins are paged through at download.
 StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address);
 StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition);
