@@ -22,11 +22,7 @@ protected:
     }
 
     size_t PictureRequests(const std::string& host) const {
-        size_t count = 0;
-        for (const auto& request : SharedTestServer().requests()) {
-            count += request.host == host;
-        }
-        return count;
+        return SharedTestServer().requestsToHost(host).size();
     }
 
     TempFolder m_settings;

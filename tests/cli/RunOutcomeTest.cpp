@@ -54,14 +54,6 @@ protected:
         return true;
     }
 
-    size_t PictureRequests() const {
-        size_t count = 0;
-        for (const auto& request : SharedTestServer().requests()) {
-            count += request.host == kFakeDuitangPictureHost;
-        }
-        return count;
-    }
-
     TempFolder m_settings;
     TempFolder m_save;
 };
@@ -140,7 +132,7 @@ TEST_F(RunOutcomeTest, KilledDownloadIsFinishedByTheNextRunFetchingOnlyWhatIsMis
     SharedTestServer().ClearRequests();
     const ProcessResult next = Cli({"download", "http://www.duitang.com/album/321/"});
     EXPECT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(PictureRequests(), 6u);
+    EXPECT_EQ(SharedTestServer().requestsToHost(kFakeDuitangPictureHost).size(), 6u);
     EXPECT_NE(next.err.find("6 张图片以前已下载"), std::string::npos) << next.err;
     EXPECT_EQ(Count(album, ".jpg"), 12u);
     EXPECT_EQ(Count(album, ".part"), 0u);

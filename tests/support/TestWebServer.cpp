@@ -363,6 +363,16 @@ std::vector<RecordedRequest> TestWebServer::requestsFor(std::string_view path) c
     return matching;
 }
 
+std::vector<RecordedRequest> TestWebServer::requestsToHost(std::string_view host) const {
+    std::vector<RecordedRequest> matching;
+    for (auto& request : requests()) {
+        if (request.host == host) {
+            matching.push_back(std::move(request));
+        }
+    }
+    return matching;
+}
+
 void TestWebServer::ClearRequests() {
     std::lock_guard lock(m_mutex);
     m_requests.clear();

@@ -89,6 +89,7 @@ public:
 
     std::vector<RecordedRequest> requests() const;
     std::vector<RecordedRequest> requestsFor(std::string_view path) const;
+    std::vector<RecordedRequest> requestsToHost(std::string_view host) const;
     void ClearRequests();
 
     // Ends delays and stalls, closes kept-alive connections and stops listening. Also done by the

@@ -72,13 +72,7 @@ protected:
     }
 
     std::vector<test::RecordedRequest> RequestsTo(const std::string& host) const {
-        std::vector<test::RecordedRequest> matching;
-        for (const auto& request : SharedTestServer().requests()) {
-            if (request.host == host) {
-                matching.push_back(request);
-            }
-        }
-        return matching;
+        return SharedTestServer().requestsToHost(host);
     }
 
     test::RecordingView view;
