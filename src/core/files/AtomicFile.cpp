@@ -80,6 +80,18 @@ std::string FollowLinks(const std::string& path) {
     return current;
 }
 
+int OpenForAppending(const std::string& path, bool create) {
+    const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 std::optional<std::string> ReadFileHead(const std::string& path, std::size_t maxBytes) {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -20,6 +20,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, unsign
 // links, as the system does.
 std::string FollowLinks(const std::string& path);
 
+// A descriptor for appending to the regular file `path` (created when `create`), or -1: a link
+// or a FIFO of that name is never written through nor waited on. errno tells why, as open sets it.
+int OpenForAppending(const std::string& path, bool create);
+
 // Up to `maxBytes` from the start of a regular file; nullopt when it cannot be opened or is no
 // regular file (a FIFO or a device is never waited on). A read error ends the text where it
 // happened.

@@ -1,7 +1,5 @@
 #include "core/workflow/AlbumJournal.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -126,6 +124,7 @@ bool AlbumJournal::Open(const WString& albumFolder) {
     const std::string path = ToUtf8(albumFolder) + kFileName;
     std::lock_guard lock(m_mutex);
     m_entries.clear();
+    bool torn = false;
     if (const auto bytes = ReadFileHead(path, kMaxJournalBytes)) {
         std::string_view text = *bytes;
         // Only whole lines: the last one may have been cut by a crash.
@@ -135,21 +134,13 @@ bool AlbumJournal::Open(const WString& albumFolder) {
             }
             text.remove_prefix(end + 1);
         }
-        // A torn line must not glue itself to the next one appended.
-        if (!text.empty()) {
-            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-            if (fd >= 0) {
-                [[maybe_unused]] const ssize_t n = ::write(fd, "\n", 1);
-                ::close(fd);
-            }
-        }
+        torn = !text.empty();
     }
     // Only a regular file of that name is ours to append to: no link, no FIFO.
-    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
-    struct stat info {};
-    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(m_fd);
-        m_fd = -1;
+    m_fd = OpenForAppending(path, true);
+    // A torn last line must not glue itself to the next one appended.
+    if (m_fd >= 0 && torn) {
+        [[maybe_unused]] const ssize_t n = ::write(m_fd, "\n", 1);
     }
     return m_fd >= 0;
 }

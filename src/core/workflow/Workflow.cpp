@@ -1,7 +1,5 @@
 #include "core/workflow/Workflow.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -307,16 +305,13 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
         m_sideFileFailed = !WriteFileAtomically(path, "\xFF\xFE" + line);
         return;
     }
-    // Never through a link, never onto a FIFO; a file removed mid-run stays removed.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // Not created again: a file removed mid-run stays removed.
+    const int fd = OpenForAppending(path, false);
     if (fd < 0) {
         m_sideFileFailed = m_sideFileFailed || errno != ENOENT;
         return;
     }
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool written =
-        regular && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
