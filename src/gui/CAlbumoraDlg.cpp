@@ -25,6 +25,7 @@
 #include "gui/LinkLabel.h"
 #include "gui/QtText.h"
 #include "gui/grid/CMyGridCtrl.h"
+#include "gui/grid/CoverPool.h"
 
 namespace albumora::gui {
 
@@ -55,6 +56,9 @@ QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget*
 CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock,
                            QWidget* parent)
     : QDialog(parent), m_workflow(*this, std::move(settingsFolder), cookieStore, clock), m_gate(this) {
+    m_covers = std::make_unique<CoverPool>(m_workflow, kThumbnailSize, [this](CoverPool::Cover cover) {
+        Post([this, cover = std::move(cover)] { ShowCover(cover.position, cover.url, cover.image); });
+    });
     setWindowTitle(QStringLiteral("Albumora"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
@@ -303,6 +307,7 @@ void CAlbumoraDlg::Shutdown() {
     m_workflow.RequestStop();
     std::uint8_t rebuilding = kViewRebuilding;
     m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+    m_covers->Cancel();
     JoinRebuildThread();
     m_workflow.WaitForWorkers();
 }

@@ -34,6 +34,7 @@ class CComboBox2;
 class CDlgFind;
 class GridFindTarget;
 class CMyGridCtrl;
+class CoverPool;
 class LoginMenu;
 
 // The main window: the address and save-folder boxes, the album grid, the buttons, links and status
@@ -134,9 +135,11 @@ private:
     // --- grid ---
     // Lays the grid out for the current view, which also unchecks "全选".
     void SetUpGrid();
-    // Shows album `position` on the window's thread, with its cover when one was fetched; an entry
-    // meant for an earlier set-up of the grid is dropped.
-    void ShowGridEntry(int generation, int position, const QImage& cover);
+    // Shows album `position` on the window's thread; an entry meant for an earlier set-up of the
+    // grid is dropped.
+    void ShowGridEntry(int generation, int position);
+    // A cover has arrived: it goes to its album, unless the album at its position has changed.
+    void ShowCover(int position, const WString& url, const QImage& cover);
     // Builds the rows again from the album list on the window's thread (sorts and filter).
     void RebuildGridNow();
     void StopRebuild();
@@ -175,6 +178,8 @@ private:
     // Counts the set-ups of the grid.
     std::atomic<int> m_gridGeneration{0};
     std::unique_ptr<GridFindTarget> m_findTarget;
+    // After the workflow, which its threads read.
+    std::unique_ptr<CoverPool> m_covers;
     CDlgFind* m_findBox = nullptr;
     LoginMenu* m_loginMenu = nullptr;
 

@@ -18,8 +18,8 @@
 #include "gui/CComboBox2.h"
 #include "gui/QtText.h"
 #include "gui/UserGuide.h"
-#include "gui/grid/AlbumThumbnails.h"
 #include "gui/grid/CMyGridCtrl.h"
+#include "gui/grid/CoverPool.h"
 
 namespace albumora::gui {
 
@@ -118,6 +118,7 @@ void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
         if (answer == QMessageBox::Yes) {
             std::uint8_t rebuilding = kViewRebuilding;
             m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+            m_covers->Cancel();
         }
         const QSignalBlocker quiet(m_pictureViewBox);
         m_pictureViewBox->setChecked(!checked);
@@ -209,28 +210,23 @@ void CAlbumoraDlg::ReflectSelectionInSelectAll() {
 
 void CAlbumoraDlg::AddGridEntry(int position) {
     const int generation = m_gridGeneration;
-    QImage cover;
+    Post([this, generation, position] { ShowGridEntry(generation, position); });
     // The window's own thread never waits for the network: its rebuilds show the covers they have.
     if (m_pictureView && !OnUiThread()) {
         if (const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
-            album && album->thumbIndex < 0) {
-            cover = FetchCoverThumbnail(m_workflow, position, kThumbnailSize);
+            album && album->thumbIndex < 0 && !album->coverUrl.empty()) {
+            m_covers->Request(position, album->coverUrl);
         }
     }
-    Post([this, generation, position, cover] { ShowGridEntry(generation, position, cover); });
 }
 
-void CAlbumoraDlg::ShowGridEntry(int generation, int position, const QImage& cover) {
+void CAlbumoraDlg::ShowGridEntry(int generation, int position) {
     if (generation != m_gridGeneration) {
         return;
     }
     auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
     if (!album) {
         return;
-    }
-    if (!cover.isNull() && album->thumbIndex < 0) {
-        album->thumbIndex = m_grid->AddImage(QPixmap::fromImage(cover));
-        m_workflow.albums.SetThumbIndex(static_cast<size_t>(position), album->thumbIndex);
     }
     if (m_grid->thumbnailView()) {
         m_grid->PlaceThumbnail(position, *album);
@@ -239,10 +235,22 @@ void CAlbumoraDlg::ShowGridEntry(int generation, int position, const QImage& cov
     }
 }
 
+void CAlbumoraDlg::ShowCover(int position, const WString& url, const QImage& cover) {
+    auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
+    if (cover.isNull() || !album || album->coverUrl != url || album->thumbIndex >= 0) {
+        return;
+    }
+    album->thumbIndex = m_grid->AddImage(QPixmap::fromImage(cover));
+    m_workflow.albums.SetThumbIndex(static_cast<size_t>(position), album->thumbIndex);
+    if (m_grid->thumbnailView()) {
+        m_grid->PlaceThumbnail(position, *album);
+    }
+}
+
 void CAlbumoraDlg::RebuildGridNow() {
     SetUpGrid();
     for (size_t p = 0; p < m_workflow.albums.size(); ++p) {
-        ShowGridEntry(m_gridGeneration, static_cast<int>(p), {});
+        ShowGridEntry(m_gridGeneration, static_cast<int>(p));
     }
     FinishRebuild();
 }
@@ -263,6 +271,10 @@ void CAlbumoraDlg::RebuildLoop() {
             RefreshGrid();
         }
     }
+    // The view is built when its covers are in; a stop cancels them.
+    if (m_workflow.viewState != kViewStopRequested) {
+        m_covers->WaitUntilIdle();
+    }
     RefreshGrid();
     Post([this] { FinishRebuild(); });
 }
@@ -276,6 +288,7 @@ void CAlbumoraDlg::FinishRebuild() {
 void CAlbumoraDlg::StopRebuild() {
     std::uint8_t rebuilding = kViewRebuilding;
     m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+    m_covers->Cancel();
     JoinRebuildThread();
     m_workflow.viewState = kViewIdle;
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
+#include <future>
 
 #include "MainWindowTest.h"
 #include "ModalAnswerer.h"
@@ -42,6 +43,15 @@ std::string JpegBytes(QColor colour) {
 bool Near(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
            std::abs(a.blue() - b.blue()) < 40;
+}
+
+std::string CoverPath(const FakeDuitangAlbum& album) {
+    const std::string& file = album.pictures[0].file;
+    return "/uploads/item/" + file.substr(0, file.rfind('.')) + ".thumb.224_0.jpg";
+}
+
+QPixmap CellCover(gui::CMyGridCtrl* grid, int column) {
+    return grid->model()->index(0, column).data(Qt::DecorationRole).value<QPixmap>();
 }
 
 TEST_F(MainWindowTest, SortingByNameTwiceReversesAndRenumbers) {
@@ -157,14 +167,45 @@ TEST_F(MainWindowTest, FilterShowsOnlyTheMatchingNamesForOneRebuild) {
     EXPECT_EQ(Column(1), (QStringList{"猫咪", "小狗", "猫粮"}));
 }
 
+TEST_F(MainWindowTest, CoversArriveBesideTheListingInAnyOrderAndLandInTheirCells) {
+    FakeDuitangUser user = DuitangUser({"红", "绿", "蓝"});
+    ServeDuitangUser(SharedTestServer(), user);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    // The first cover is held until the listing has ended, so it arrives last.
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    for (size_t i = 0; i < 3; ++i) {
+        const std::string jpeg = JpegBytes(colours[i]);
+        SharedTestServer().Route(kFakeDuitangPictureHost, CoverPath(user.albums[i]),
+                                 [=](const RecordedRequest&) {
+                                     if (i == 0) {
+                                         released.wait_for(std::chrono::seconds(10));
+                                     }
+                                     return Response{.body = jpeg, .contentType = "image/jpeg"};
+                                 });
+    }
+    OpenWindow();
+    Control<QCheckBox>("pictureViewBox")->click();
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
+    gui::CMyGridCtrl* grid = window().grid();
+
+    List(kDuitangUserAddress);
+    ASSERT_TRUE(WaitUntil([&] { return !CellCover(grid, 1).isNull() && !CellCover(grid, 2).isNull(); }));
+    EXPECT_TRUE(CellCover(grid, 0).isNull());
+    release.set_value();
+    ASSERT_TRUE(WaitUntil([&] { return !CellCover(grid, 0).isNull(); }));
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_TRUE(Near(CellCover(grid, column).toImage().pixelColor(56, 60), colours[column])) << column;
+    }
+}
+
 TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
     FakeDuitangUser user = DuitangUser({"红", "绿", "蓝"});
     ServeDuitangUser(SharedTestServer(), user);
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
     std::vector<std::string> coverPaths;
     for (size_t i = 0; i < 3; ++i) {
-        const std::string& file = user.albums[i].pictures[0].file;
-        coverPaths.push_back("/uploads/item/" + file.substr(0, file.rfind('.')) + ".thumb.224_0.jpg");
+        coverPaths.push_back(CoverPath(user.albums[i]));
         SharedTestServer().Route(kFakeDuitangPictureHost, coverPaths.back(),
                                  Response{.body = JpegBytes(colours[i]), .contentType = "image/jpeg"});
     }
@@ -209,14 +250,12 @@ TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
 }
 
 TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
-    FakeDuitangUser user = DuitangUser({"一", "二", "三"});
+    // More albums than covers fetched at once, so that some are still waiting at the stop.
+    FakeDuitangUser user = DuitangUser({"一", "二", "三", "四", "五", "六", "七", "八"});
     ServeDuitangUser(SharedTestServer(), user);
-    std::vector<std::string> coverPaths;
     for (const auto& album : user.albums) {
-        const std::string& file = album.pictures[0].file;
-        coverPaths.push_back("/uploads/item/" + file.substr(0, file.rfind('.')) + ".thumb.224_0.jpg");
         // A slow cover keeps the rebuild busy while the box is clicked again.
-        SharedTestServer().Route(kFakeDuitangPictureHost, coverPaths.back(),
+        SharedTestServer().Route(kFakeDuitangPictureHost, CoverPath(album),
                                  Response{.body = JpegBytes(Qt::gray),
                                           .contentType = "image/jpeg",
                                           .headerDelay = std::chrono::milliseconds(700)});
@@ -237,7 +276,7 @@ TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
     // The box keeps the view that is being built.
     EXPECT_TRUE(pictureView->isChecked());
     ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
-    EXPECT_EQ(SharedTestServer().requestsFor(coverPaths[2]).size(), 0u);
+    EXPECT_EQ(SharedTestServer().requestsFor(CoverPath(user.albums.back())).size(), 0u);
 }
 
 }  // namespace
