@@ -48,6 +48,8 @@ public:
     WString SaveFolderText() override { return m_saveFolder; }
     int AlbumKindSelection() override { return -1; }
     void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
+    // The summary names the albums that did not end well; the terminal shows no table.
+    void ShowAlbumState(int, AlbumRunState, unsigned, unsigned, unsigned) override {}
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 

@@ -63,6 +63,8 @@ CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore,
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
     BuildControls();
+    // A paste and Enter is all a list takes.
+    m_addressBox->setFocus();
     ConnectSecondaryWindows();
     LoadSettingsAndHistories();
     TakeClipboardAddress();
@@ -134,12 +136,15 @@ void CAlbumoraDlg::BuildControls() {
     m_findLink = MakeLink(QStringLiteral("查找"), QStringLiteral("findLink"), this);
     m_filterLink = MakeLink(QStringLiteral("筛选"), QStringLiteral("filterLink"), this);
     m_exportLink = MakeLink(QStringLiteral("导出"), QStringLiteral("exportLink"), this);
+    m_clearFilterLink = MakeLink(QStringLiteral("显示全部"), QStringLiteral("clearFilterLink"), this);
+    m_clearFilterLink->hide();
     optionRow->addWidget(m_selectAllBox);
     optionRow->addWidget(m_pictureViewBox);
     optionRow->addWidget(m_ratingSortLink);
     optionRow->addWidget(m_ratingLink2);
     optionRow->addWidget(m_restoreOrderLink);
     optionRow->addStretch(1);
+    optionRow->addWidget(m_clearFilterLink);
     optionRow->addWidget(m_findLink);
     optionRow->addWidget(m_filterLink);
     optionRow->addWidget(m_exportLink);
@@ -153,8 +158,16 @@ void CAlbumoraDlg::BuildControls() {
     m_pictureProgress->setObjectName(QStringLiteral("pictureProgress"));
     m_pictureProgress->setFixedWidth(240);
     m_pictureProgress->hide();
+    // The bar keeps its place while hidden, so that the grid does not jump when it appears.
+    QSizePolicy barPolicy = m_pictureProgress->sizePolicy();
+    barPolicy.setRetainSizeWhenHidden(true);
+    m_pictureProgress->setSizePolicy(barPolicy);
+    m_failedPicturesLink = new LinkLabel(QString(), this);
+    m_failedPicturesLink->setObjectName(QStringLiteral("failedPicturesLink"));
+    m_failedPicturesLink->hide();
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(m_statusLine2, 1);
+    progressRow->addWidget(m_failedPicturesLink);
     progressRow->addWidget(m_pictureProgress);
     root->addWidget(m_statusLine1);
     root->addLayout(progressRow);
@@ -194,6 +207,8 @@ void CAlbumoraDlg::BuildControls() {
         emit filterRequested();
     });
     connect(m_exportLink, &QLabel::linkActivated, this, &CAlbumoraDlg::OnExport);
+    connect(m_clearFilterLink, &QLabel::linkActivated, this, [this] { ApplyFilter(QString()); });
+    connect(m_failedPicturesLink, &QLabel::linkActivated, this, &CAlbumoraDlg::ShowFailedPictures);
 }
 
 void CAlbumoraDlg::LoadSettingsAndHistories() {

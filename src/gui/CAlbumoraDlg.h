@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 #include <QImage>
 #include <QSize>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 
 #include "core/util/Clock.h"
 #include "core/workflow/Workflow.h"
@@ -35,6 +37,7 @@ class CDlgFind;
 class GridFindTarget;
 class CMyGridCtrl;
 class CoverPool;
+class LinkLabel;
 class LoginMenu;
 
 // The main window: the address and save-folder boxes, the album grid, the buttons, links and status
@@ -78,6 +81,8 @@ public:
     WString SaveFolderText() override;
     int AlbumKindSelection() override;
     void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
+    void ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
+                        unsigned failed) override;
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 
@@ -131,6 +136,8 @@ private:
     void OnRestoreOrder();
     void OnExport();
     void OpenUserGuide();
+    // The addresses of the last run's failed pictures, to read and copy.
+    void ShowFailedPictures();
 
     // --- grid ---
     // Lays the grid out for the current view, which also unchecks "全选".
@@ -140,6 +147,8 @@ private:
     void ShowGridEntry(int generation, int position);
     // A cover has arrived: it goes to its album, unless the album at its position has changed.
     void ShowCover(int position, const WString& url, const QImage& cover);
+    // The group title and the clear link tell whether a filter hides albums.
+    void ShowFilterState(const QString& keyword);
     // Builds the rows again from the album list on the window's thread (sorts and filter).
     void RebuildGridNow();
     void StopRebuild();
@@ -147,6 +156,16 @@ private:
     void RebuildLoop();
     void FinishRebuild();
     void JoinRebuildThread();
+
+    // --- album states in a run ---
+    struct AlbumStateShown {
+        QString text;
+        QColor colour;
+    };
+    // Shows album `position`'s state in the grid and remembers it for the grid's next set-up.
+    void SetAlbumState(int position, const AlbumStateShown& state);
+    // Puts the remembered states on the albums' present positions.
+    void ReapplyAlbumStates();
 
     // --- the other windows (CAlbumoraDlgWindows.cpp) ---
     void ConnectSecondaryWindows();
@@ -178,6 +197,10 @@ private:
     // Counts the set-ups of the grid.
     std::atomic<int> m_gridGeneration{0};
     std::unique_ptr<GridFindTarget> m_findTarget;
+    // Window's thread only. The states of the last run's albums by their list index, which sorting
+    // keeps; the album whose pictures are at work.
+    std::unordered_map<int, AlbumStateShown> m_albumStates;
+    int m_albumAtWork = -1;
     // After the workflow, which its threads read.
     std::unique_ptr<CoverPool> m_covers;
     CDlgFind* m_findBox = nullptr;
@@ -214,6 +237,10 @@ private:
     QLabel* m_findLink = nullptr;
     QLabel* m_filterLink = nullptr;
     QLabel* m_exportLink = nullptr;
+    LinkLabel* m_failedPicturesLink = nullptr;
+    QLabel* m_clearFilterLink = nullptr;  // shown while a filter hides albums
+    // The album group's title as the workers last set it, without a filter's note.
+    QString m_groupTitle;  // shown after a run in which pictures failed
     QMenu* m_settingsMenu = nullptr;
 };
 

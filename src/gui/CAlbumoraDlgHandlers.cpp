@@ -1,18 +1,24 @@
 // The buttons, links, check boxes and drops of the main window, and the grid's set-up and rebuilds.
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
@@ -162,7 +168,19 @@ void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
         return;
     }
     m_workflow.filterText = Trimmed(ToWString(keyword));
+    const QString shown = ToQString(m_workflow.filterText);
     RebuildGridNow();
+    ShowFilterState(shown);
+}
+
+void CAlbumoraDlg::ShowFilterState(const QString& keyword) {
+    m_clearFilterLink->setVisible(!keyword.isEmpty());
+    if (keyword.isEmpty()) {
+        m_albumGroup->setTitle(m_groupTitle);
+        return;
+    }
+    const int rows = m_grid->GetRowCount() - m_grid->GetFixedRowCount();
+    m_albumGroup->setTitle(QStringLiteral("%1 — 筛选“%2”：显示%3个").arg(m_groupTitle, keyword).arg(rows));
 }
 
 void CAlbumoraDlg::OnExport() {
@@ -180,6 +198,33 @@ void CAlbumoraDlg::OnExport() {
     m_grid->ExportTo(dialog.selectedFiles().constFirst());
 }
 
+void CAlbumoraDlg::ShowFailedPictures() {
+    const DownloadRunResult result = m_workflow.lastRunResult();
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(result.failedPictureUrls.size()));
+    for (const WString& url : result.failedPictureUrls) {
+        lines.push_back(ToQString(url));
+    }
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("failedPicturesDialog"));
+    dialog.setWindowTitle(QStringLiteral("下载失败的图片"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* addresses = new QPlainTextEdit(lines.join(QLatin1Char('\n')), &dialog);
+    addresses->setObjectName(QStringLiteral("failedPictureAddresses"));
+    addresses->setReadOnly(true);
+    addresses->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(addresses);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QPushButton* copy = buttons->addButton(QStringLiteral("复制全部"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("copyFailedPictures"));
+    connect(copy, &QPushButton::clicked, &dialog,
+            [addresses] { QApplication::clipboard()->setText(addresses->toPlainText()); });
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(640, 360);
+    dialog.exec();
+}
+
 void CAlbumoraDlg::OpenUserGuide() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(FindUserGuide(QCoreApplication::applicationDirPath())));
 }
@@ -193,6 +238,10 @@ void CAlbumoraDlg::SetUpGrid() {
     } else {
         m_grid->SetUpListView();
     }
+    // Sorting by rating moves albums to other positions; their states go with them.
+    ReapplyAlbumStates();
+    // Every new set-up shows all albums until a filter is applied to it.
+    ShowFilterState(QString());
     const QSignalBlocker quiet(m_selectAllBox);
     m_selectAllBox->setChecked(false);
     // Ctrl+A, or clicks that happen to take every album, tick 全选 too, and any narrower selection

@@ -32,7 +32,8 @@ int SettingsSlot(int siteCode) {
 QMenuBar* CAlbumoraDlg::BuildMenus() {
     auto* bar = new QMenuBar(this);
 
-    m_settingsMenu = bar->addMenu(QStringLiteral("设置"));
+    // Alt and the letter opens a menu, as Chinese programs mark it: the letter after the name.
+    m_settingsMenu = bar->addMenu(QStringLiteral("设置(&S)"));
     connect(AddCommand(m_settingsMenu, QStringLiteral("下载参数设置"), 32778), &QAction::triggered, this,
             &CAlbumoraDlg::downloadParamsRequested);
     connect(AddCommand(m_settingsMenu, QStringLiteral("文件名设置"), 32779), &QAction::triggered, this,
@@ -46,16 +47,16 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
     }
     connect(m_settingsMenu, &QMenu::aboutToShow, this, &CAlbumoraDlg::UpdateSettingsMenu);
 
-    FillLoginMenu(bar->addMenu(QStringLiteral("登录")));
+    FillLoginMenu(bar->addMenu(QStringLiteral("登录(&L)")));
 
-    QMenu* files = bar->addMenu(QStringLiteral("文件"));
+    QMenu* files = bar->addMenu(QStringLiteral("文件(&F)"));
     for (const auto& [command, text] : {std::pair{32809, QStringLiteral("导出下载文件")},
                                         std::pair{32810, QStringLiteral("导出迅雷下载列表")},
                                         std::pair{32811, QStringLiteral("导入下载文件并开始下载")}}) {
         AddCommand(files, text, command)->setEnabled(false);
     }
 
-    QMenu* help = bar->addMenu(QStringLiteral("帮助"));
+    QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     connect(AddCommand(help, QStringLiteral("使用说明"), 32806), &QAction::triggered, this,
             &CAlbumoraDlg::OpenUserGuide);
     // No feedback page, consultation page or file tool comes with the program.

@@ -14,10 +14,18 @@
 
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
+#include "gui/LinkLabel.h"
 #include "gui/QtText.h"
 #include "gui/grid/CMyGridCtrl.h"
 
 namespace albumora::gui {
+
+namespace {
+
+// An album at work: its pictures being listed or fetched.
+const QColor kWorkingColour(0, 120, 215);
+
+}  // namespace
 
 void CAlbumoraDlg::SetStatusText(StatusLine line, const WString& text) {
     Post([this, line, text = ToQString(text)] {
@@ -26,7 +34,10 @@ void CAlbumoraDlg::SetStatusText(StatusLine line, const WString& text) {
 }
 
 void CAlbumoraDlg::SetGroupTitle(const WString& text) {
-    Post([this, text = ToQString(text)] { m_albumGroup->setTitle(text); });
+    Post([this, text = ToQString(text)] {
+        m_groupTitle = text;
+        m_albumGroup->setTitle(text);
+    });
 }
 
 void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) {
@@ -40,10 +51,17 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 }
                 m_selectAllBox->setChecked(false);
                 m_listButton->setText(QStringLiteral("终止获取"));
-                m_pictureProgress->hide();
+                m_failedPicturesLink->hide();
+                m_albumStates.clear();
+                m_grid->ClearDataStates();
+                // Busy until the listing ends.
+                m_pictureProgress->setRange(0, 0);
+                m_pictureProgress->setFormat(QString());
+                m_pictureProgress->show();
                 m_noticeLine->hide();
                 break;
             case ControlMoment::ListEnds:
+                m_pictureProgress->hide();
                 m_siteSelector->setEnabled(true);
                 m_downloadButton->setEnabled(!albumListEmpty);
                 m_listButton->setText(QStringLiteral("获取相册"));
@@ -59,6 +77,10 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
             case ControlMoment::DownloadStarts:
                 m_downloadButton->setText(QStringLiteral("终止下载"));
                 m_pictureProgress->hide();
+                m_failedPicturesLink->hide();
+                m_albumStates.clear();
+                m_grid->ClearDataStates();
+                m_albumAtWork = -1;
                 for (QWidget* control : std::initializer_list<QWidget*>{
                          m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
                          m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
@@ -71,6 +93,11 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                          m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
                          m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
                     control->setEnabled(true);
+                }
+                m_albumAtWork = -1;
+                if (const auto failed = m_workflow.lastRunResult().failedPictureUrls.size(); failed > 0) {
+                    m_failedPicturesLink->SetLinkText(QStringLiteral("查看下载失败的图片(%1)").arg(failed));
+                    m_failedPicturesLink->show();
                 }
                 break;
         }
@@ -150,9 +177,72 @@ void CAlbumoraDlg::ShowPictureProgress(unsigned done, unsigned total, unsigned f
         m_pictureProgress->setRange(0, static_cast<int>(std::max(total, 1U)));
         m_pictureProgress->setValue(static_cast<int>(std::min(done, total)));
         m_pictureProgress->setFormat(failed == 0 ? QStringLiteral("%v/%m")
-                                                 : QStringLiteral("%v/%m，失败 %1").arg(failed));
+                                                 : QStringLiteral("已保存%1，失败%2，共%m")
+                                                       .arg(std::min(done, total) - std::min(failed, done))
+                                                       .arg(failed));
         m_pictureProgress->show();
+        if (m_albumAtWork >= 0 && done < total) {
+            SetAlbumState(m_albumAtWork, {QStringLiteral("%1/%2").arg(done).arg(total), kWorkingColour});
+        }
     });
+}
+
+void CAlbumoraDlg::ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
+                                  unsigned failed) {
+    Post([this, position, state, done, total, failed] {
+        switch (state) {
+            case AlbumRunState::Waiting:
+                SetAlbumState(position, {QStringLiteral("等待"), QColor(128, 128, 128)});
+                break;
+            case AlbumRunState::Collecting:
+                m_albumAtWork = position;
+                // Busy while the album's pictures are listed; the count starts with their download.
+                m_pictureProgress->setRange(0, 0);
+                m_pictureProgress->setFormat(QString());
+                m_pictureProgress->show();
+                SetAlbumState(position, {QStringLiteral("获取中"), kWorkingColour});
+                break;
+            case AlbumRunState::Downloading:
+                m_albumAtWork = position;
+                SetAlbumState(position, {QStringLiteral("%1/%2").arg(done).arg(total), kWorkingColour});
+                break;
+            case AlbumRunState::Done:
+                SetAlbumState(position, {QStringLiteral("完成"), QColor(46, 139, 87)});
+                break;
+            case AlbumRunState::Failed:
+                SetAlbumState(position, {QStringLiteral("%1张失败").arg(failed), QColor(200, 40, 40)});
+                break;
+            case AlbumRunState::Incomplete:
+                SetAlbumState(position, {QStringLiteral("不完整"), QColor(214, 120, 0)});
+                break;
+            case AlbumRunState::Stopped:
+                SetAlbumState(position, {QStringLiteral("已终止"), QColor(100, 100, 100)});
+                break;
+        }
+    });
+}
+
+void CAlbumoraDlg::SetAlbumState(int position, const AlbumStateShown& state) {
+    const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
+    if (!album) {
+        return;
+    }
+    m_albumStates[album->listIndex] = state;
+    m_grid->SetDataState(position, state.text, state.colour);
+}
+
+void CAlbumoraDlg::ReapplyAlbumStates() {
+    m_grid->ClearDataStates();
+    if (m_albumStates.empty()) {
+        return;
+    }
+    for (size_t p = 0; p < m_workflow.albums.size(); ++p) {
+        const auto album = m_workflow.albums.AlbumAt(p);
+        if (const auto state = album ? m_albumStates.find(album->listIndex) : m_albumStates.end();
+            state != m_albumStates.end()) {
+            m_grid->SetDataState(static_cast<int>(p), state->second.text, state->second.colour);
+        }
+    }
 }
 
 void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {

@@ -10,6 +10,11 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent), m_t
     ShowText();
 }
 
+void LinkLabel::SetLinkText(const QString& text) {
+    m_text = text.toHtmlEscaped();
+    ShowText();
+}
+
 void LinkLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {

@@ -10,6 +10,7 @@ namespace albumora::gui {
 class LinkLabel final : public QLabel {
 public:
     LinkLabel(const QString& text, QWidget* parent);
+    void SetLinkText(const QString& text);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -272,6 +272,7 @@ TEST(DlgFindFilter, RunFilterHidesTheFindBoxAndRunsModally) {
     CDlgFind findBox(target, CDlgFind::Mode::Find, &target.view());
     findBox.OpenFind();
     bool findBoxHidden = false;
+    bool keywordHasFocus = false;
     // Should the box not be found, the guard ends the modal run instead of hanging the suite.
     QTimer guard;
     guard.setSingleShot(true);
@@ -285,11 +286,14 @@ TEST(DlgFindFilter, RunFilterHidesTheFindBoxAndRunsModally) {
         auto* modal = qobject_cast<CDlgFind*>(QApplication::activeModalWidget());
         ASSERT_NE(modal, nullptr);
         findBoxHidden = !findBox.isVisible();
+        keywordHasFocus = modal->focusWidget() == modal->findChild<QLineEdit*>("keyword");
         modal->findChild<QLineEdit*>("keyword")->setText("风景");
         modal->findChild<QPushButton*>("nextButton")->click();
     });
     EXPECT_TRUE(CDlgFind::RunFilter(target, &target.view(), &findBox));
     EXPECT_TRUE(findBoxHidden);
+    // The first keys typed go into the keyword.
+    EXPECT_TRUE(keywordHasFocus);
     EXPECT_EQ(target.view().selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(target.Names(), QStringList{"风景 landscape"});
 }

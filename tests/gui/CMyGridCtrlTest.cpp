@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QPixmap>
+
+#include "gui/grid/GridCellDelegate.h"
 
 #include "support/TempFolder.h"
 
@@ -32,9 +37,14 @@ TEST(CMyGridCtrlTest, ListViewHasTheHeaderAndSixColumnsWithTheLastTwoHidden) {
     EXPECT_EQ(grid.GetRowCount(), 1);
     EXPECT_EQ(Row(grid, 0), (QStringList{"序号", "名称", "数量", "备注", "", ""}));
     EXPECT_EQ(grid.columnWidth(0), 50);
-    EXPECT_EQ(grid.columnWidth(1), 575);
     EXPECT_EQ(grid.columnWidth(2), 50);
     EXPECT_EQ(grid.columnWidth(3), 100);
+    // The name takes the spare width of a wide window.
+    grid.resize(1400, 300);
+    grid.show();
+    EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1) + grid.columnWidth(2) + grid.columnWidth(3),
+              grid.viewport()->width());
+    EXPECT_GT(grid.columnWidth(1), 575);
     EXPECT_TRUE(grid.isColumnHidden(4));
     EXPECT_TRUE(grid.isColumnHidden(5));
     EXPECT_TRUE(grid.GetListMode());
@@ -48,6 +58,11 @@ TEST(CMyGridCtrlTest, RowsShowNumberNameCountAndNote) {
     EXPECT_EQ(Row(grid, 1), (QStringList{"0001", "五张", "   5", "", "", ""}));
     EXPECT_EQ(Row(grid, 2), (QStringList{"0002", "一千张", "1000", "私密相册", "", ""}));
     EXPECT_EQ(Row(grid, 3), (QStringList{"0003", "不知道", "未知", "加密相册", "", ""}));
+    // Numbers line up at their right end, in digits of one width.
+    const QModelIndex count = grid.model()->index(0, 2);
+    EXPECT_EQ(count.data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_TRUE(QFontInfo(count.data(Qt::FontRole).value<QFont>()).fixedPitch());
+    EXPECT_FALSE(grid.model()->index(0, 1).data(Qt::TextAlignmentRole).isValid());
     EXPECT_EQ(grid.GetItemData(1, 0), 7);
     EXPECT_EQ(grid.GetItemData(2, 0), 3);
 }
@@ -112,6 +127,45 @@ TEST(CMyGridCtrlTest, ThumbnailViewPlacesSixAlbumsARowAndChoosesOnlyCellsWithAlb
     grid.ClearSelectionAndFocus();
     grid.SetSelectedRange(1, 0, 1, 0);
     EXPECT_EQ(grid.ChosenAlbums(8), std::vector<int>{6});
+}
+
+TEST(CMyGridCtrlTest, ASelectedThumbnailIsTintedAndFramedOverItsCover) {
+    CMyGridCtrl grid;
+    grid.resize(900, 300);
+    grid.SetUpThumbnailView(6, QSize(113, 120));
+    QPixmap cover(113, 120);
+    cover.fill(Qt::red);
+    for (int position = 0; position < 2; ++position) {
+        ST_PERLISTRECORD album = Album(u"册" + IntToText(position));
+        album.thumbIndex = grid.AddImage(cover);
+        grid.PlaceThumbnail(position, album);
+    }
+    grid.SetSelectedRange(0, 0, 0, 0);
+    const QImage shot = grid.viewport()->grab().toImage();
+    const QRect chosen = grid.visualRect(grid.model()->index(0, 0));
+    const QRect other = grid.visualRect(grid.model()->index(0, 1));
+    EXPECT_EQ(shot.pixelColor(other.center().x(), other.top() + 30), QColor(Qt::red));
+    const QColor tinted = shot.pixelColor(chosen.center().x(), chosen.top() + 30);
+    EXPECT_LT(tinted.red(), 230);
+    EXPECT_GT(tinted.blue(), 50);
+    // The frame runs along the cover's edge, inside the cell.
+    const int coverLeft = chosen.left() + (chosen.width() - 113) / 2;
+    EXPECT_EQ(shot.pixelColor(coverLeft + 1, chosen.center().y()), GridCellDelegate::kSelectionFrame);
+}
+
+TEST(CMyGridCtrlTest, SortArrowPointsUpForAscendingAndNeverSitsOnTheNumberColumn) {
+    CMyGridCtrl grid;
+    grid.AddAlbumRow(0, Album(u"b"), {});
+    grid.AddAlbumRow(1, Album(u"a"), {});
+    QHeaderView* header = grid.horizontalHeader();
+    emit header->sectionClicked(1);
+    ASSERT_EQ(Row(grid, 1)[1], QStringLiteral("a"));
+    // Qt draws its descending order as the upward arrow.
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    header->setSortIndicator(0, Qt::AscendingOrder);  // as a click on the header does by itself
+    emit header->sectionClicked(0);
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
 }
 
 TEST(CMyGridCtrlTest, SelectRowLeavesOneSelectedFocusedRow) {

@@ -2,8 +2,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -32,6 +34,19 @@ QMessageBox* OpenQuestion(QWidget* window) {
         }
     }
     return nullptr;
+}
+
+TEST_F(MainWindowTest, KeyboardStartsInTheAddressBoxAndReachesEveryMenu) {
+    OpenWindow();
+    auto* address = Control<gui::CComboBox2>("addressBox");
+    QWidget* focus = window().focusWidget();
+    EXPECT_TRUE(focus == address || focus == address->lineEdit());
+    auto* bar = window().findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_FALSE(bar->actions().isEmpty());
+    for (QAction* menu : bar->actions()) {
+        EXPECT_FALSE(QKeySequence::mnemonic(menu->text()).isEmpty()) << menu->text().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, ChoosingTheSameSaveFolderTwiceRemembersItOnce) {

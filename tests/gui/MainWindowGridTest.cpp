@@ -1,6 +1,7 @@
 // The album grid inside the main window: sorting, export, select-all, filter and the thumbnail view.
 #include <QBuffer>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -162,9 +163,16 @@ TEST_F(MainWindowTest, FilterShowsOnlyTheMatchingNamesForOneRebuild) {
     EXPECT_EQ(Column(0), (QStringList{"0001", "0002"}));
     EXPECT_EQ(Positions(), (std::vector<int>{0, 2}));
     EXPECT_TRUE(window().workflow().filterText.empty());
+    // The title says that albums are hidden, and the link shows them all again.
+    auto* group = Control<QGroupBox>("albumGroup");
+    EXPECT_EQ(group->title(), QStringLiteral("相册列表(共3个) — 筛选“猫”：显示2个"));
+    auto* clear = Control<QLabel>("clearFilterLink");
+    EXPECT_TRUE(clear->isVisible());
 
-    window().ApplyFilter(QString());
+    emit clear->linkActivated(QStringLiteral("#"));
     EXPECT_EQ(Column(1), (QStringList{"猫咪", "小狗", "猫粮"}));
+    EXPECT_EQ(group->title(), QStringLiteral("相册列表(共3个)"));
+    EXPECT_FALSE(clear->isVisible());
 }
 
 TEST_F(MainWindowTest, CoversArriveBesideTheListingInAnyOrderAndLandInTheirCells) {

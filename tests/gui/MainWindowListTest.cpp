@@ -6,14 +6,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
 #include "MainWindowTest.h"
+#include "ModalAnswerer.h"
 #include "core/text/WideText.h"
 #include "gui/CComboBox2.h"
 #include "gui/grid/CMyGridCtrl.h"
+#include "gui/grid/GridModel.h"
 #include "support/TestWebServer.h"
 
 namespace albumora::test {
@@ -56,12 +59,56 @@ TEST_F(MainWindowTest, ProgressBarCountsTheAlbumsPicturesAndKeepsItsFailuresInVi
     ASSERT_TRUE(WaitUntil([&] { return progress->value() == 4; }));
     EXPECT_TRUE(progress->isVisible());
     EXPECT_EQ(progress->maximum(), 4);
-    EXPECT_EQ(progress->text(), QStringLiteral("4/4，失败 1"));
+    EXPECT_EQ(progress->text(), QStringLiteral("已保存3，失败1，共4"));
 
     // The next fetch starts from a clean slate.
     SharedTestServer().ClearRoutes();
     List("http://huaban.com/boards/1001/");
     EXPECT_FALSE(progress->isVisible());
+}
+
+TEST_F(MainWindowTest, EachAlbumShowsHowItsRunEndedAndTheFailedAddressesCanBeCopied) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"好", "坏", "停", "后"}));
+    SharedTestServer().Route(kFakeDuitangPictureHost, "/uploads/item/p501_1.jpg", Response{.status = 404});
+    // Still on its way when the stop comes.
+    SharedTestServer().Route(
+        kFakeDuitangPictureHost, "/uploads/item/p502_1.jpg",
+        Response{.body = PictureBytes(PictureKind::Jpeg, 100), .headerDelay = std::chrono::seconds(5)});
+    OpenWindow();
+    List(kDuitangUserAddress);
+    gui::CMyGridCtrl* grid = window().grid();
+    const auto state = [&](int position) {
+        return grid->model()->index(position, 1).data(gui::GridModel::kStateRole).toString();
+    };
+    Control<QCheckBox>("selectAllBox")->click();
+    Control<QPushButton>("downloadButton")->click();
+    ASSERT_TRUE(WaitUntil([&] { return state(2) == QStringLiteral("0/1"); }));
+    EXPECT_EQ(state(3), QStringLiteral("等待"));
+    Control<QPushButton>("downloadButton")->click();
+    ASSERT_TRUE(WaitForDownloadEnd());
+
+    EXPECT_EQ(state(0), QStringLiteral("完成"));
+    EXPECT_EQ(state(1), QStringLiteral("1张失败"));
+    EXPECT_EQ(state(2), QStringLiteral("已终止"));
+    EXPECT_EQ(state(3), QStringLiteral("已终止"));
+    // The states are not part of the table's text, so the export stays as it was.
+    EXPECT_EQ(grid->GetItemText(1, 1), QStringLiteral("好"));
+
+    auto* failedLink = Control<QLabel>("failedPicturesLink");
+    ASSERT_TRUE(WaitUntil([&] { return failedLink->isVisible(); }));
+    QString shown;
+    ModalAnswerer answers({[&](QWidget* dialog) {
+        shown = dialog->findChild<QPlainTextEdit*>("failedPictureAddresses")->toPlainText();
+        dialog->findChild<QPushButton*>("copyFailedPictures")->click();
+        qobject_cast<QDialog*>(dialog)->reject();
+    }});
+    emit failedLink->linkActivated(QStringLiteral("#"));
+    EXPECT_EQ(answers.answered(), 1);
+    // The picture cut off by the stop was not saved either.
+    EXPECT_EQ(shown.toStdString(),
+              "http://c-ssl.duitang.com/uploads/item/p501_1.jpg\n"
+              "http://c-ssl.duitang.com/uploads/item/p502_1.jpg");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
 }
 
 TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {

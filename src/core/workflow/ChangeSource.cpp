@@ -248,7 +248,11 @@ void Workflow::DownPicFunc() {
     bool continueAfterStop = false;
     // The album counter of the window is 16 bits wide.
     const size_t albumCount = std::min<size_t>(positions.size(), 65535);
-    for (size_t k = 0; k < albumCount && downloadState != kDownloadStopRequested; ++k) {
+    for (size_t k = 0; k < albumCount; ++k) {
+        m_view.ShowAlbumState(positions[k], AlbumRunState::Waiting, 0, 0, 0);
+    }
+    size_t k = 0;
+    for (; k < albumCount && downloadState != kDownloadStopRequested; ++k) {
         const int p = positions[k];
         job.Clear();
         job.SetAlbumFolder(runFolder);
@@ -263,6 +267,7 @@ void Workflow::DownPicFunc() {
             break;
         }
         counters.stopRequested.Clear();
+        m_view.ShowAlbumState(p, AlbumRunState::Collecting, 0, 0, 0);
         m_view.SetStatusText(StatusLine::Main,
                              u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
                                  IntToText(static_cast<long long>(positions.size())) + u"个图集");
@@ -292,8 +297,17 @@ void Workflow::DownPicFunc() {
                 counters.stopRequested.Clear();
             }
         }
+        const auto total = static_cast<unsigned>(n);
+        // The state an album ends in when nothing was lost on the way.
+        const auto unlessLost = [&] {
+            if (downloadState == kDownloadStopRequested) {
+                return AlbumRunState::Stopped;
+            }
+            return collected.complete ? AlbumRunState::Done : AlbumRunState::Incomplete;
+        };
         if (n == 0 || (downloadState == kDownloadStopRequested && !continueAfterStop)) {
             result.picturesNotFetched += static_cast<std::uint32_t>(n);
+            m_view.ShowAlbumState(p, unlessLost(), 0, total, 0);
             continue;
         }
         result.picturesCollected += static_cast<std::uint32_t>(n);
@@ -302,20 +316,29 @@ void Workflow::DownPicFunc() {
             result.picturesFailed += static_cast<std::uint32_t>(n);
             result.incompleteAlbums.push_back(AlbumIncompleteText(
                 albumName, n, statedCount, WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
+            m_view.ShowAlbumState(p, AlbumRunState::Failed, 0, total, total);
             continue;
         }
         if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {
-            if ((record && !WriteListFile(*record)) || m_sideFileFailed) {
+            const bool written = (!record || WriteListFile(*record)) && !m_sideFileFailed;
+            if (!written) {
                 ++result.sideFilesFailed;
             }
+            m_view.ShowAlbumState(p, written ? unlessLost() : AlbumRunState::Incomplete, 0, total, 0);
             continue;
         }
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusPictureDownloadStarted));
-        const DownProcResult album = DownProc();
+        m_view.ShowAlbumState(p, AlbumRunState::Downloading, 0, total, 0);
+        DownProcResult album = DownProc();
         result.picturesFailed += album.failed;
         result.picturesFiltered += album.filtered;
         result.picturesNotFetched += album.notFetched;
         result.picturesSkipped += album.skipped;
+        for (WString& url : album.failedUrls) {
+            if (result.failedPictureUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
+                result.failedPictureUrls.push_back(std::move(url));
+            }
+        }
         // A marker after failures would make a later run skip the pictures that are missing.
         if (downloadState != kDownloadStopRequested && collected.complete && album.failed == 0 &&
             album.notFetched == 0) {
@@ -332,6 +355,16 @@ void Workflow::DownPicFunc() {
         if (m_sideFileFailed) {
             ++result.sideFilesFailed;
         }
+        const unsigned lost = album.failed + album.notFetched;
+        if (lost > 0 && downloadState != kDownloadStopRequested) {
+            m_view.ShowAlbumState(p, AlbumRunState::Failed, total - lost, total, lost);
+        } else {
+            m_view.ShowAlbumState(p, unlessLost(), total - lost, total, album.failed);
+        }
+    }
+    // The albums a stop kept from their turn.
+    for (; k < albumCount; ++k) {
+        m_view.ShowAlbumState(positions[k], AlbumRunState::Stopped, 0, 0, 0);
     }
     m_journal.Close();
     result.stopped = downloadState == kDownloadStopRequested;

@@ -112,6 +112,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     std::atomic<std::uint32_t> failed{0};
     std::atomic<std::uint32_t> filtered{0};
     std::atomic<std::uint32_t> skipped{0};
+    std::vector<WString> failedUrls;  // under the coordinator's lock
 
     // Each picture thread takes the next picture until none is left, so that its connection to
     // the picture host stays warm from one picture to the next.
@@ -145,6 +146,10 @@ Workflow::DownProcResult Workflow::DownProc() {
                 std::lock_guard lock(m_coordinatorMutex);
                 if (end == PictureEnd::Failed) {
                     failed.fetch_add(1);
+                    if (const auto picture = job.PictureAt(i, generation);
+                        picture && failedUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
+                        failedUrls.push_back(picture->url.substr(0, picture->url.find(u"\r\n")));
+                    }
                 } else if (end == PictureEnd::Filtered) {
                     filtered.fetch_add(1);
                 } else if (end == PictureEnd::Skipped) {
@@ -168,7 +173,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     if (threads.empty()) {
         m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
         counters.downloadActive = false;
-        return {0, 0, static_cast<std::uint32_t>(n)};
+        return {0, 0, static_cast<std::uint32_t>(n), 0, {}};
     }
 
     std::uint32_t reported = 0;
@@ -206,7 +211,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
     counters.downloadActive = false;
-    return {failed, filtered, notFetched, skipped};
+    return {failed, filtered, notFetched, skipped, std::move(failedUrls)};
 }
 
 }  // namespace albumora

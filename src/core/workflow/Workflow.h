@@ -64,6 +64,9 @@ struct DownloadRunResult {
     // One text for each album whose pictures could not all be listed or whose folder could not be
     // made: its name, how far it got, why.
     std::vector<WString> incompleteAlbums;
+    // The addresses of the pictures that could not be saved, at most kMaxFailedPictureUrls.
+    std::vector<WString> failedPictureUrls;
+    static constexpr std::size_t kMaxFailedPictureUrls = 10000;
     bool stopped = false;
     bool error = false;  // the run could not start (save folder, no album chosen) or broke off
 
@@ -185,6 +188,7 @@ private:
         std::uint32_t filtered = 0;
         std::uint32_t notFetched = 0;
         std::uint32_t skipped = 0;
+        std::vector<WString> failedUrls;
     };
     DownProcResult DownProc();
     enum class PictureEnd { Saved, Skipped, Filtered, Failed };

@@ -22,6 +22,17 @@ enum class ControlMoment {
     DownloadEnds,
 };
 
+// Where an album of a download run stands.
+enum class AlbumRunState {
+    Waiting,      // chosen, its turn has not come
+    Collecting,   // its pictures are being listed
+    Downloading,  // its pictures are being fetched: `done` of `total`, `failed` of them lost
+    Done,         // every picture saved (or kept out by the size limits, as asked)
+    Failed,       // `failed` pictures could not be saved
+    Incomplete,   // its pictures could not all be listed
+    Stopped,      // a stop came before it was done
+};
+
 // Everything the workers show or ask goes through this interface, so that the core never touches
 // a widget. The workers call it from their own threads: a window implementation queues each call
 // onto its interface thread, and the calls that return a value wait for it.
@@ -62,6 +73,10 @@ public:
     virtual void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) = 0;
     // An album's pictures have all finished (or the run was stopped) after `elapsedSec` seconds.
     virtual void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) = 0;
+    // Album `position` of the run has reached `state`. Waiting for every chosen album when the run
+    // starts, then each album's way through the others.
+    virtual void ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
+                                unsigned failed) = 0;
     // "Open the folder when done".
     virtual void OpenFolder(const std::string& folder) = 0;
 };

@@ -46,6 +46,8 @@ CDlgFind::CDlgFind(FindTarget& target, Mode mode, QWidget* parent)
     title->setFont(titleFont);
     m_close->setFlat(true);
     m_close->setAutoDefault(false);
+    // Esc closes the box; the keys typed first belong in the keyword field.
+    m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setFixedWidth(m_close->sizeHint().height());
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(title);
@@ -107,6 +109,7 @@ bool CDlgFind::RunFilter(FindTarget& target, QWidget* parent, CDlgFind* findBox)
     }
     CDlgFind filterBox(target, Mode::Filter, parent);
     filterBox.CentreOverParent();
+    filterBox.m_keyword->setFocus();
     return filterBox.exec() == QDialog::Accepted;
 }
 

@@ -1,6 +1,7 @@
 #include "gui/grid/CGridCtrl.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelection>
@@ -118,6 +119,24 @@ bool CGridCtrl::IsCellSelected(int row, int column) const {
     return row >= m_fixedRows && selectionModel()->isSelected(m_model->index(ModelRow(row), column));
 }
 
+void CGridCtrl::SetDataState(int value, const QString& text, QColor colour) {
+    m_model->SetState(value, text, colour);
+}
+
+void CGridCtrl::ClearDataStates() {
+    m_model->ClearStates();
+}
+
+void CGridCtrl::SetNumberColumns(std::vector<int> columns) {
+    QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    digits.setPointSizeF(font().pointSizeF());
+    m_model->SetNumberColumns(std::move(columns), digits);
+}
+
+void CGridCtrl::SetStateColumns(int column, int keyColumn) {
+    m_model->SetStateColumns(column, keyColumn);
+}
+
 int CGridCtrl::AddImage(const QPixmap& image) {
     m_images.push_back(image);
     return static_cast<int>(m_images.size()) - 1;
@@ -212,6 +231,8 @@ void CGridCtrl::SortItems(int column, bool ascending) {
 
 void CGridCtrl::OnHeaderClicked(int column) {
     if (m_fixedRows == 0 || (column == 0 && m_renumberAfterSort)) {
+        // The header moved its arrow to the clicked column by itself; this column does not sort.
+        ShowSortIndicator();
         return;
     }
     // The same column again turns the order round; another column starts ascending.
@@ -224,9 +245,20 @@ void CGridCtrl::OnHeaderClicked(int column) {
             SetItemText(row, 0, ToQString(FormatNumber("%04d", row - m_fixedRows + 1)));
         }
     }
-    horizontalHeader()->setSortIndicatorShown(true);
-    horizontalHeader()->setSortIndicator(column, m_sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    ShowSortIndicator();
     QApplication::restoreOverrideCursor();
+}
+
+void CGridCtrl::ShowSortIndicator() {
+    QHeaderView* header = horizontalHeader();
+    if (m_sortColumn < 0) {
+        header->setSortIndicatorShown(false);
+        return;
+    }
+    header->setSortIndicatorShown(true);
+    // Qt draws a downward arrow for an ascending order (the values grow downwards); users read an
+    // upward arrow as ascending, as file managers and spreadsheets show it.
+    header->setSortIndicator(m_sortColumn, m_sortAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 QString CGridCtrl::TitleTipText(int row, int column) const {

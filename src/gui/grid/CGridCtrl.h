@@ -42,6 +42,13 @@ public:
     void SetItemData(int row, int column, int value);
     int GetItemData(int row, int column) const;
     bool IsCellSelected(int row, int column) const;
+    // A state shown in the cells whose data value is `value` (see GridModel::kStateRole); an empty
+    // text removes it. States outlive DeleteAllItems.
+    void SetDataState(int value, const QString& text, QColor colour);
+    void ClearDataStates();
+    void SetStateColumns(int column, int keyColumn);
+    // Columns of numbers: right-aligned, in a font whose digits line up.
+    void SetNumberColumns(std::vector<int> columns);
 
     // --- image list ---
     int AddImage(const QPixmap& image);
@@ -84,6 +91,8 @@ protected:
 
 private:
     void OnHeaderClicked(int column);
+    // The arrow on the sorted column, pointing up for an ascending order; none before a sort.
+    void ShowSortIndicator();
     void ApplySelectionMode();
 
     GridModel* m_model;

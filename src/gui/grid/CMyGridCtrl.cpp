@@ -1,6 +1,7 @@
 #include "gui/grid/CMyGridCtrl.h"
 
 #include <QFile>
+#include <QHeaderView>
 
 #include "core/workflow/AlbumRows.h"
 #include "gui/QtText.h"
@@ -42,6 +43,11 @@ void CMyGridCtrl::SetUpListView() {
         SetItemText(0, column, ToQString(kListColumnLayout[column].header));
         SetColumnWidth(column, kListColumnLayout[column].width);
     }
+    // An album's state in a run shows beside its name; the row's album is in the number cell.
+    SetStateColumns(1, 0);
+    SetNumberColumns({0, 2});
+    // The name takes whatever width the window has to spare.
+    horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
 void CMyGridCtrl::SetUpThumbnailView(int columns, QSize thumbnailSize) {
@@ -56,6 +62,9 @@ void CMyGridCtrl::SetUpThumbnailView(int columns, QSize thumbnailSize) {
     for (int column = 0; column < m_thumbnailColumns; ++column) {
         SetColumnWidth(column, thumbnailSize.width() + kThumbnailMargin);
     }
+    SetStateColumns(-1, -1);
+    SetNumberColumns({});
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 }
 
 void CMyGridCtrl::AddAlbumRow(int position, const ST_PERLISTRECORD& album, WStringView filter) {

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "gui/grid/GridModel.h"
+
 namespace albumora::gui {
 
 namespace {
@@ -12,6 +14,30 @@ constexpr int kCaptionPadding = 2;
 QRect PictureRect(const QRect& cell, QSize picture) {
     return QRect(cell.left() + (cell.width() - picture.width()) / 2,
                  cell.top() + (cell.height() - picture.height()) / 2, picture.width(), picture.height());
+}
+
+// Around the text of a state tag.
+constexpr int kTagPadding = 4;
+constexpr int kTagMargin = 3;
+
+QSize TagSize(const QStyleOptionViewItem& option, const QString& text) {
+    return {option.fontMetrics.horizontalAdvance(text) + 2 * kTagPadding, option.fontMetrics.height() + 2};
+}
+
+// A state as a small filled tag with white text, its top right corner at `topRight`.
+void PaintTag(QPainter* painter, const QStyleOptionViewItem& option, QPoint topRight, const QString& text,
+              QColor colour) {
+    const QSize size = TagSize(option, text);
+    const QRect tag(topRight.x() - size.width() + 1, topRight.y(), size.width(), size.height());
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(colour);
+    painter->drawRoundedRect(tag, 3, 3);
+    painter->setPen(Qt::white);
+    painter->setFont(option.font);
+    painter->drawText(tag, Qt::AlignCenter, text);
+    painter->restore();
 }
 
 }  // namespace
@@ -31,16 +57,34 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         opt.state &= ~QStyle::State_Selected;
         opt.palette.setColor(QPalette::Text, Qt::black);
     }
+    const QString state = index.data(GridModel::kStateRole).toString();
+    const auto stateColour = index.data(GridModel::kStateColourRole).value<QColor>();
     const QVariant decoration = index.data(Qt::DecorationRole);
     if (decoration.canConvert<QPixmap>() && !decoration.value<QPixmap>().isNull()) {
-        PaintThumbnail(painter, opt, decoration.value<QPixmap>());
+        const QPixmap picture = decoration.value<QPixmap>();
+        PaintThumbnail(painter, opt, picture, selected);
+        if (!state.isEmpty()) {
+            const QRect pictureRect = PictureRect(opt.rect, picture.size());
+            PaintTag(painter, opt, pictureRect.topRight() + QPoint(-kTagMargin, kTagMargin), state,
+                     stateColour);
+        }
         return;
     }
-    QStyledItemDelegate::paint(painter, opt, index);
+    if (state.isEmpty()) {
+        QStyledItemDelegate::paint(painter, opt, index);
+        return;
+    }
+    // The text gives way to the tag at the cell's right end.
+    const QSize tag = TagSize(opt, state);
+    QStyleOptionViewItem textPart = opt;
+    textPart.rect.setRight(opt.rect.right() - tag.width() - 2 * kTagMargin);
+    QStyledItemDelegate::paint(painter, textPart, index);
+    const int top = opt.rect.top() + (opt.rect.height() - tag.height()) / 2;
+    PaintTag(painter, opt, QPoint(opt.rect.right() - kTagMargin, top), state, stateColour);
 }
 
 void GridCellDelegate::PaintThumbnail(QPainter* painter, const QStyleOptionViewItem& option,
-                                      const QPixmap& picture) const {
+                                      const QPixmap& picture, bool selected) const {
     painter->save();
     painter->setClipRect(option.rect);
     const QRect pictureRect = PictureRect(option.rect, picture.size());
@@ -55,6 +99,15 @@ void GridCellDelegate::PaintThumbnail(QPainter* painter, const QStyleOptionViewI
     painter->setPen(Qt::black);
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(option.text, Qt::ElideRight, textRect.width()));
+    if (selected) {
+        QColor tint = kSelectionFrame;
+        tint.setAlpha(90);
+        painter->fillRect(pictureRect, tint);
+        const int inset = kSelectionFrameWidth / 2;
+        painter->setPen(QPen(kSelectionFrame, kSelectionFrameWidth));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(pictureRect.adjusted(inset, inset, -inset, -inset));
+    }
     painter->restore();
 }
 

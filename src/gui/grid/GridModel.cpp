@@ -34,6 +34,25 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             return {};
         case kDataRole:
             return cell.data;
+        case Qt::TextAlignmentRole:
+        case Qt::FontRole:
+            if (std::find(m_numberColumns.begin(), m_numberColumns.end(), index.column()) ==
+                m_numberColumns.end()) {
+                return {};
+            }
+            return role == Qt::FontRole ? QVariant(m_numberFont)
+                                        : QVariant(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        case kStateRole:
+        case kStateColourRole: {
+            if (m_stateColumn >= 0 && index.column() != m_stateColumn) {
+                return {};
+            }
+            const GridCell& key = m_stateColumn >= 0 ? Cell(index.row(), m_stateKeyColumn) : cell;
+            if (const auto state = m_states.find(key.data); key.filled && state != m_states.end()) {
+                return role == kStateRole ? QVariant(state->second.text) : QVariant(state->second.colour);
+            }
+            return {};
+        }
         default:
             return {};
     }
@@ -62,6 +81,41 @@ void GridModel::Clear() {
     m_header.clear();
     m_columns = 0;
     endResetModel();
+}
+
+void GridModel::SetState(int data, const QString& text, QColor colour) {
+    if (text.isEmpty()) {
+        m_states.erase(data);
+    } else {
+        m_states[data] = {text, colour};
+    }
+    StatesChanged();
+}
+
+void GridModel::ClearStates() {
+    m_states.clear();
+    StatesChanged();
+}
+
+void GridModel::SetNumberColumns(std::vector<int> columns, const QFont& font) {
+    m_numberColumns = std::move(columns);
+    m_numberFont = font;
+    if (rowCount() > 0 && m_columns > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_columns - 1),
+                         {Qt::TextAlignmentRole, Qt::FontRole});
+    }
+}
+
+void GridModel::SetStateColumns(int column, int keyColumn) {
+    m_stateColumn = column;
+    m_stateKeyColumn = column >= 0 ? std::clamp(keyColumn, 0, std::max(m_columns - 1, 0)) : -1;
+    StatesChanged();
+}
+
+void GridModel::StatesChanged() {
+    if (rowCount() > 0 && m_columns > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_columns - 1), {kStateRole, kStateColourRole});
+    }
 }
 
 void GridModel::SetColumnCount(int columns) {
