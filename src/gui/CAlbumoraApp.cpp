@@ -1,5 +1,6 @@
 #include "gui/CAlbumoraApp.h"
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
@@ -70,16 +71,15 @@ int CAlbumoraApp::Run() {
     if (!parsed.address.isEmpty()) {
         window.SetAddress(parsed.address);
     }
-    // The splash covers the start-up step and hands over to the main window when it reports.
-    // Showing a splash window runs the events already posted, the start-up step among them, so
-    // the report can come while the splash is still being shown: then the hand-over waits for it.
+    // The splash covers the start-up step and hands over to the main window when it reports; the
+    // window appears only once the splash has closed. Showing a splash window runs the events
+    // already posted, the start-up step among them, so the report can come while the splash is
+    // still being shown: then the hand-over waits for it.
     QPointer<CSplashScreenEx> splash;
+    QElapsedTimer splashShown;
     bool started = false;
-    const auto handOver = [&window, &splash] {
-        if (splash) {
-            splash->Hide();
-        }
-        window.show();
+    const auto handOver = [&window, &splash, &splashShown] {
+        ShowAfterSplash(window, splash, kMinimumSplashMs - static_cast<int>(splashShown.elapsed()));
     };
     connect(&window, &CAlbumoraDlg::startupFinished, &window, [&started, &splash, &handOver] {
         started = true;
@@ -87,6 +87,7 @@ int CAlbumoraApp::Run() {
             handOver();
         }
     });
+    splashShown.start();
     splash = ShowStartupSplash(&window);
     if (started) {
         handOver();

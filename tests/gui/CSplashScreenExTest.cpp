@@ -145,6 +145,18 @@ TEST_F(SplashWindow, InputHidesOnlyWithItsStyle) {
     EXPECT_FALSE(splash.isVisible());
 }
 
+TEST(StartupSplash, TheWindowAppearsOnlyAfterTheSplashHasClosed) {
+    QWidget window;
+    QPointer<CSplashScreenEx> splash = ShowStartupSplash(nullptr);
+    ShowAfterSplash(window, splash, 300);
+    EXPECT_FALSE(window.isVisible());
+    QTest::qWait(100);
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_FALSE(window.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
+    EXPECT_TRUE(window.isVisible());
+}
+
 TEST(StartupSplash, DeletesItselfOnceHidden) {
     QPointer<CSplashScreenEx> splash = ShowStartupSplash(nullptr);
     ASSERT_FALSE(splash.isNull());

@@ -112,6 +112,8 @@ void CSplashScreenEx::Show() {
     if ((m_style & FadeIn) != 0) {
         setWindowOpacity(0.0);
         show();
+        // Painted before the fade starts, so that no unpainted (black) frame is ever shown.
+        repaint();
         m_fade->setDuration(kFadeInMs);
         m_fade->setStartValue(0.0);
         m_fade->setEndValue(1.0);

@@ -1,6 +1,8 @@
 #include "gui/dialogs/StartupSplash.h"
 
 #include <QImage>
+#include <QTimer>
+#include <QWidget>
 
 #include "gui/dialogs/CSplashScreenEx.h"
 
@@ -34,6 +36,15 @@ CSplashScreenEx* ShowStartupSplash(QWidget* owner) {
     splash->SetBitmap(StartupSplashPicture(), kSplashTransparentColour);
     splash->Show();
     return splash;
+}
+
+void ShowAfterSplash(QWidget& window, CSplashScreenEx* splash, int minimumMs) {
+    if (splash == nullptr) {
+        window.show();
+        return;
+    }
+    QObject::connect(splash, &CSplashScreenEx::Hidden, &window, [&window] { window.show(); });
+    QTimer::singleShot(std::max(minimumMs, 0), splash, [splash] { splash->Hide(); });
 }
 
 }  // namespace albumora::gui

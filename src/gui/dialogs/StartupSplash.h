@@ -22,4 +22,11 @@ QImage StartupSplashPicture();
 // deletes itself, so keep it in a QPointer.
 CSplashScreenEx* ShowStartupSplash(QWidget* owner);
 
+// The splash is read for at least this long, however fast the start-up step is.
+inline constexpr int kMinimumSplashMs = 1200;
+
+// Ends the splash once it has been up for `minimumMs` (counted from this call), and shows `window`
+// only when the splash has faded out and closed; at once without a splash.
+void ShowAfterSplash(QWidget& window, CSplashScreenEx* splash, int minimumMs);
+
 }  // namespace albumora::gui
