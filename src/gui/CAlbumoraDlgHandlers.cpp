@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -187,10 +188,16 @@ void CAlbumoraDlg::OnExport() {
     QMessageBox::information(
         this, windowTitle(),
         QStringLiteral("此导出为导出表格内容，如需下载图片，请点击右上角的 下载 按钮。"));
-    QFileDialog dialog(this);
+    // Beside the downloads, under a name that says what it is, rather than wherever the program
+    // happened to be started.
+    const QString saveFolder = m_saveFolderBox->currentText().trimmed();
+    QFileDialog dialog(
+        this, QString(),
+        !saveFolder.isEmpty() && QFileInfo(saveFolder).isDir() ? saveFolder : QDir::homePath());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("导出后，自行调整列宽(*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(QStringLiteral("相册列表.csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }

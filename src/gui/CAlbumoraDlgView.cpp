@@ -107,8 +107,13 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
 void CAlbumoraDlg::ShowMessage(const WString& text) {
     Post([this, text = ToQString(text)] {
         // Opened without a loop of its own, so that the window keeps serving the workers meanwhile.
-        auto* box = new QMessageBox(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+        // What the workers have to say is a problem to act on, never a mere notice.
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
+        // A one-line message would make a box too narrow for its own title.
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setMinimumWidth(std::max(label->minimumWidth(), 320));
+        }
         box->open();
     });
 }

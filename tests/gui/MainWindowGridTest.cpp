@@ -1,6 +1,7 @@
 // The album grid inside the main window: sorting, export, select-all, filter and the thumbnail view.
 #include <QBuffer>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -101,10 +102,16 @@ TEST_F(MainWindowTest, ExportWritesTheRowsAsGbkCommaText) {
     List(kDuitangUserAddress);
     const std::string target = save.file("albums.csv");
 
-    ModalAnswerer answers({ModalAnswerer::Accept(), ModalAnswerer::ChooseFile(target)});
+    QString suggested;
+    ModalAnswerer answers({ModalAnswerer::Accept(), [&](QWidget* dialog) {
+                               // Offered in the save folder, with a name.
+                               suggested = qobject_cast<QFileDialog*>(dialog)->selectedFiles().value(0);
+                               ModalAnswerer::ChooseFile(target)(dialog);
+                           }});
     emit Control<QLabel>("exportLink")->linkActivated(QStringLiteral("#"));
 
     EXPECT_EQ(answers.answered(), 2);
+    EXPECT_EQ(suggested.toStdString(), save.file("相册列表.csv"));
     EXPECT_EQ(ReadFile(target).bytes,
               "0001,a','b,   1,,,,\r\n"
               "0002,its,   1,,,,\r\n"

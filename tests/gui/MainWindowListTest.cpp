@@ -225,6 +225,8 @@ TEST_F(MainWindowTest, DownloadWithNothingChosenSaysSo) {
         return message != nullptr && message->isVisible();
     }));
     EXPECT_EQ(message->text(), QStringLiteral("请先在相册列表中选择要下载的相册。"));
+    EXPECT_EQ(message->icon(), QMessageBox::Warning);
+    EXPECT_GE(message->width(), 320);
     EXPECT_TRUE(SavedFiles("堆糖_7788/").empty());
 }
 
