@@ -56,9 +56,10 @@ QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget*
 CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock,
                            QWidget* parent)
     : QDialog(parent), m_workflow(*this, std::move(settingsFolder), cookieStore, clock), m_gate(this) {
-    m_covers = std::make_unique<CoverPool>(m_workflow, kThumbnailSize, [this](CoverPool::Cover cover) {
-        Post([this, cover = std::move(cover)] { ShowCover(cover.position, cover.url, cover.image); });
-    });
+    m_covers = std::make_unique<CoverPool>(
+        m_workflow, kThumbnailSize, devicePixelRatioF(), [this](CoverPool::Cover cover) {
+            Post([this, cover = std::move(cover)] { ShowCover(cover.position, cover.url, cover.image); });
+        });
     setWindowTitle(QStringLiteral("Albumora"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAcceptDrops(true);

@@ -1,5 +1,6 @@
 #include "gui/grid/CoverPool.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "core/files/FileHelpers.h"
@@ -14,8 +15,11 @@ constexpr const char16_t* kCoverFolder = u"tmp/";
 
 }  // namespace
 
-CoverPool::CoverPool(const Workflow& workflow, QSize size, Arrival arrival)
-    : m_workflow(workflow), m_size(size), m_arrival(std::move(arrival)) {}
+CoverPool::CoverPool(const Workflow& workflow, QSize size, qreal pixelRatio, Arrival arrival)
+    : m_workflow(workflow),
+      m_size(size),
+      m_pixelRatio(std::max(pixelRatio, 1.0)),
+      m_arrival(std::move(arrival)) {}
 
 CoverPool::~CoverPool() {
     {
@@ -112,7 +116,9 @@ QImage CoverPool::Fetch(int position, const WString& url) const {
     if (cover.isNull()) {
         return {};
     }
-    return cover.scaled(m_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage scaled = cover.scaled(m_size * m_pixelRatio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(m_pixelRatio);
+    return scaled;
 }
 
 }  // namespace albumora::gui

@@ -35,7 +35,9 @@ public:
 
     static constexpr int kThreads = 4;
 
-    CoverPool(const Workflow& workflow, QSize size, Arrival arrival);
+    // `size` in device-independent pixels; covers are made `pixelRatio` times as large, so that
+    // they stay sharp on scaled screens.
+    CoverPool(const Workflow& workflow, QSize size, qreal pixelRatio, Arrival arrival);
     ~CoverPool();
     CoverPool(const CoverPool&) = delete;
     CoverPool& operator=(const CoverPool&) = delete;
@@ -54,6 +56,7 @@ private:
 
     const Workflow& m_workflow;
     const QSize m_size;
+    const qreal m_pixelRatio;
     const Arrival m_arrival;
 
     std::mutex m_mutex;

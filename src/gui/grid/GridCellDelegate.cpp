@@ -11,6 +11,7 @@ namespace {
 // The text band over the lower edge of a thumbnail.
 constexpr int kCaptionPadding = 2;
 
+// `picture` in device-independent pixels.
 QRect PictureRect(const QRect& cell, QSize picture) {
     return QRect(cell.left() + (cell.width() - picture.width()) / 2,
                  cell.top() + (cell.height() - picture.height()) / 2, picture.width(), picture.height());
@@ -64,7 +65,7 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         const QPixmap picture = decoration.value<QPixmap>();
         PaintThumbnail(painter, opt, picture, selected);
         if (!state.isEmpty()) {
-            const QRect pictureRect = PictureRect(opt.rect, picture.size());
+            const QRect pictureRect = PictureRect(opt.rect, picture.deviceIndependentSize().toSize());
             PaintTag(painter, opt, pictureRect.topRight() + QPoint(-kTagMargin, kTagMargin), state,
                      stateColour);
         }
@@ -87,7 +88,7 @@ void GridCellDelegate::PaintThumbnail(QPainter* painter, const QStyleOptionViewI
                                       const QPixmap& picture, bool selected) const {
     painter->save();
     painter->setClipRect(option.rect);
-    const QRect pictureRect = PictureRect(option.rect, picture.size());
+    const QRect pictureRect = PictureRect(option.rect, picture.deviceIndependentSize().toSize());
     painter->drawPixmap(pictureRect.topLeft(), picture);
 
     const int bandHeight = option.fontMetrics.height() + 2 * kCaptionPadding;
