@@ -1,6 +1,6 @@
 # Installation (cmake --install) and the Debian package (cpack). Only the two programs, the
-# desktop entry, the icon and the README are installed: tests, benchmarks and fuzzers stay in
-# the build tree.
+# desktop entry, the icon, the README and the copyright file are installed: tests, benchmarks and
+# fuzzers stay in the build tree.
 include(GNUInstallDirs)
 
 set(ALBUMORA_MAINTAINER "Albumora maintainers <maintainers@users.noreply.c-seed-cd0588eb.example>"
@@ -9,6 +9,10 @@ set(ALBUMORA_MAINTAINER "Albumora maintainers <maintainers@users.noreply.c-seed-
 install(TARGETS albumora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The project is named "Albumora"; the package and its folders are lower case.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/albumora)
+# The licence in Debian's machine-readable copyright format, in the place Debian policy gives it
+# (lintian looks for it there). A Debian package has no control field for the licence: this file
+# is where it is stated.
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/albumora)
 
 if(ALBUMORA_BUILD_GUI)
     install(TARGETS albumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

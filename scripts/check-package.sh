@@ -28,14 +28,15 @@ deb=$(ls -t build/release/albumora_*.deb 2>/dev/null | head -n 1 || true)
 [[ -n "$deb" ]] || fail "make package made no build/release/albumora_*.deb"
 note "package $deb"
 
-# What the package holds: the two programs, the desktop entry, the icons and the README; no
-# test, benchmark or fuzzer, and nothing outside /usr.
+# What the package holds: the two programs, the desktop entry, the icons, the README and the
+# copyright file; no test, benchmark or fuzzer, and nothing outside /usr.
 icon_sizes=(16 24 32 48 64 128 256)
 expected=(
     ./usr/bin/albumora
     ./usr/bin/albumora-cli
     ./usr/share/applications/albumora.desktop
     ./usr/share/doc/albumora/README.md
+    ./usr/share/doc/albumora/copyright
     ./usr/share/icons/hicolor/scalable/apps/albumora.svg
 )
 for size in "${icon_sizes[@]}"; do
@@ -92,6 +93,13 @@ note "installed: $(comm -13 <(echo "$before") <(installed_packages) | tr '\n' ' 
 [[ "$(command -v albumora-cli)" == /usr/bin/albumora-cli ]] || fail "albumora-cli is not /usr/bin/albumora-cli"
 usage=$(cd "$home" && HOME="$home" albumora-cli --help) || fail "albumora-cli --help exited with $?"
 [[ "$usage" == *"Usage: albumora-cli"* ]] || fail "albumora-cli --help printed no usage: $usage"
+
+# The licence statement, in Debian's machine-readable copyright format.
+copyright=/usr/share/doc/albumora/copyright
+[[ -s "$copyright" ]] || fail "$copyright is missing"
+head -n 1 "$copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "$copyright does not open with the copyright format's Format line"
+grep -qx 'License: GPL-3+' "$copyright" || fail "$copyright names no GPL-3+ licence"
 
 entry=/usr/share/applications/albumora.desktop
 desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
