@@ -82,7 +82,10 @@ TEST_F(MainWindowTest, EachAlbumShowsHowItsRunEndedAndTheFailedAddressesCanBeCop
     };
     Control<QCheckBox>("selectAllBox")->click();
     Control<QPushButton>("downloadButton")->click();
-    ASSERT_TRUE(WaitUntil([&] { return state(2) == QStringLiteral("0/1"); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return state(2) == QStringLiteral("0/1") &&
+               !SharedTestServer().requestsFor("/uploads/item/p502_1.jpg").empty();
+    }));
     EXPECT_EQ(state(3), QStringLiteral("等待"));
     Control<QPushButton>("downloadButton")->click();
     ASSERT_TRUE(WaitForDownloadEnd());
