@@ -119,10 +119,10 @@ void Workflow::GetListFunc() {
 
 bool Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
     std::string bytes;
-    for (const WString& url : job.PictureUrls()) {
+    job.ForEachPictureUrl([&bytes](const WString& url) {
         bytes += EncodeText(url, CodePage::Gbk);
         bytes += "\r\n";
-    }
+    });
     return WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
 }
 

@@ -63,6 +63,13 @@ std::vector<WString> DownloadJob::PictureUrls() const {
     return m_pictureUrls;
 }
 
+void DownloadJob::ForEachPictureUrl(const std::function<void(const WString&)>& visit) const {
+    std::lock_guard lock(m_mutex);
+    for (const WString& url : m_pictureUrls) {
+        visit(url);
+    }
+}
+
 void DownloadJob::SetAlbumFolder(WString folder) {
     std::lock_guard lock(m_mutex);
     m_albumFolder = std::move(folder);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -48,6 +49,9 @@ public:
 
     // Every picture URL in job order (list file, marker).
     std::vector<WString> PictureUrls() const;
+    // The same without a copy of them all, for boards of many thousand pictures; `visit` must not
+    // call back into the job.
+    void ForEachPictureUrl(const std::function<void(const WString&)>& visit) const;
 
     // The folder of the current album, ending in '/'.
     void SetAlbumFolder(WString folder);
