@@ -232,6 +232,7 @@ void Workflow::DownPicFunc() {
         m_run.naming = m_settings.namingRecords[slot];
         m_run.params = m_settings.downloadParams[slot];
     }
+    m_run.naming.optionFlags |= m_forcedRunOptions.load();
     counters.CopyParams(m_run.params);
     m_names.StartRun();
 

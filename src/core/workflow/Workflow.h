@@ -116,6 +116,10 @@ public:
     bool RememberHistory(HistoryKind kind, const WString& text);
     const std::string& settingsFolder() const { return m_settingsFolder; }
 
+    // Option bits (OPT_...) that the download runs of this workflow take in addition to the saved
+    // settings, which stay as they are: a command line's choice for one run.
+    void ForceRunOptions(std::uint16_t options) { m_forcedRunOptions = options; }
+
     DownloadRunResult lastRunResult() const;
     ListRunResult lastListResult() const;
 
@@ -232,6 +236,7 @@ private:
     ListRunResult m_lastList;
 
     std::atomic<bool> m_abandoned{false};
+    std::atomic<std::uint16_t> m_forcedRunOptions{0};
     // Ends the page requests in flight and the pauses between pages when a stop is pressed;
     // cleared when a worker starts.
     StopSignal m_stopPages;
