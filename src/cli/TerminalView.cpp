@@ -45,6 +45,12 @@ TerminalView::TerminalView(WString address, WString saveFolder, bool listOnly)
       m_listOnly(listOnly),
       m_liveProgress(isatty(STDERR_FILENO) == 1) {}
 
+void TerminalView::SetBatchPosition(std::size_t index, std::size_t count) {
+    std::lock_guard lock(m_mutex);
+    m_batchPrefix =
+        count > 1 ? "[" + std::to_string(index + 1) + "/" + std::to_string(count) + "] " : std::string();
+}
+
 void TerminalView::EndLiveLineLocked() {
     if (m_liveLineOpen) {
         std::fputs("\n", stderr);
@@ -57,7 +63,7 @@ void TerminalView::SetStatusText(StatusLine line, const WString& text) {
     if (line == StatusLine::Progress) {
         // Counts change with every picture: only a terminal shows them, in place.
         if (m_liveProgress && !text.empty() && !m_picturesRunning) {
-            std::fprintf(stderr, "\r\033[K%s", Printable(text).c_str());
+            std::fprintf(stderr, "\r\033[K%s%s", m_batchPrefix.c_str(), Printable(text).c_str());
             m_liveLineOpen = true;
         }
         return;
@@ -148,7 +154,8 @@ void TerminalView::ShowPictureProgress(unsigned done, unsigned total, unsigned f
     }
     m_lastDrawn = now;
     const double seconds = std::chrono::duration<double>(now - m_picturesStarted).count();
-    std::fprintf(stderr, "\r\033[K%s", PictureProgressLine(done, total, failed, seconds).c_str());
+    std::fprintf(stderr, "\r\033[K%s%s", m_batchPrefix.c_str(),
+                 PictureProgressLine(done, total, failed, seconds).c_str());
     m_liveLineOpen = true;
 }
 

@@ -28,6 +28,9 @@ public:
     // Set before the workers start; the view presses the download button through it.
     void Attach(Workflow* workflow) { m_workflow = workflow; }
 
+    // The address at work is number `index` (from 0) of `count`; a batch's live line says so.
+    void SetBatchPosition(std::size_t index, std::size_t count);
+
     // Positions the download takes; all albums when never set.
     void ChooseAlbums(std::set<int> positions);
     bool downloadStartedByList() const { return m_downloadStartedByList; }
@@ -69,7 +72,8 @@ private:
     bool m_picturesRunning = false;
     std::chrono::steady_clock::time_point m_picturesStarted;
     std::chrono::steady_clock::time_point m_lastDrawn;
-    std::set<int> m_chosen;  // empty: every album
+    std::set<int> m_chosen;     // empty: every album
+    std::string m_batchPrefix;  // "[2/5] " while a batch of several addresses runs
     std::atomic<bool> m_downloadStartedByList{false};
     std::atomic<unsigned> m_messagesShown{0};
 };

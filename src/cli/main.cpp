@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/CliCommand.h"
@@ -21,7 +23,14 @@ void PrintUsage(std::FILE* out, const std::vector<std::unique_ptr<albumora::cli:
         "      show this text\n",
         out);
     for (const auto& command : commands) {
-        std::fprintf(out, "  %s\n      %s\n", command->synopsis(), command->summary());
+        std::fprintf(out, "  %s\n", command->synopsis());
+        // A summary of several lines keeps its indent on each.
+        const std::string_view summary = command->summary();
+        for (size_t start = 0; start < summary.size();) {
+            const size_t end = std::min(summary.find('\n', start), summary.size());
+            std::fprintf(out, "      %.*s\n", static_cast<int>(end - start), summary.data() + start);
+            start = end + 1;
+        }
     }
 }
 

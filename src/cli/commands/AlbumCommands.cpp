@@ -5,7 +5,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
 #include <thread>
 
 #include "cli/CliSettings.h"
@@ -19,16 +25,17 @@ namespace albumora::cli {
 namespace {
 
 // Turns Ctrl-C (and a polite kill) into the stop button for as long as it lives: the first signal
-// requests the stop, a second one ends the process at once.
+// requests the stop of the workflow at work (and of a batch, every later one), a second one ends
+// the process at once.
 class StopOnSignal {
 public:
-    explicit StopOnSignal(Workflow& workflow) {
+    StopOnSignal() {
         sigemptyset(&m_signals);
         sigaddset(&m_signals, SIGINT);
         sigaddset(&m_signals, SIGTERM);
         // Blocked before any worker starts, so that only the watcher below ever receives them.
         pthread_sigmask(SIG_BLOCK, &m_signals, &m_previous);
-        m_watcher = std::thread([this, &workflow] {
+        m_watcher = std::thread([this] {
             int count = 0;
             const timespec tick{0, 100 * 1000 * 1000};
             while (!m_done) {
@@ -39,8 +46,11 @@ public:
                     _exit(130);
                 }
                 std::fputs("\n正在终止，请稍候（再按一次 Ctrl-C 立即退出）...\n", stderr);
+                std::lock_guard lock(m_mutex);
                 m_signalled = true;
-                workflow.RequestStop();
+                if (m_workflow != nullptr) {
+                    m_workflow->RequestStop();
+                }
             }
         });
     }
@@ -52,6 +62,14 @@ public:
     StopOnSignal(const StopOnSignal&) = delete;
     StopOnSignal& operator=(const StopOnSignal&) = delete;
 
+    // The workflow a signal stops from now on; null before it is destroyed.
+    void Watch(Workflow* workflow) {
+        std::lock_guard lock(m_mutex);
+        m_workflow = workflow;
+        if (m_workflow != nullptr && m_signalled) {
+            m_workflow->RequestStop();
+        }
+    }
     bool signalled() const { return m_signalled; }
 
 private:
@@ -59,13 +77,29 @@ private:
     sigset_t m_signals{};
     sigset_t m_previous{};
     std::atomic<bool> m_done{false};
+    std::mutex m_mutex;
+    Workflow* m_workflow = nullptr;
     std::thread m_watcher;
+};
+
+// Watches `workflow` for the life of this guard.
+class Watched {
+public:
+    Watched(StopOnSignal& stop, Workflow& workflow) : m_stop(stop) { m_stop.Watch(&workflow); }
+    ~Watched() { m_stop.Watch(nullptr); }
+    Watched(const Watched&) = delete;
+    Watched& operator=(const Watched&) = delete;
+
+private:
+    StopOnSignal& m_stop;
 };
 
 struct AlbumArgs {
     WString address;
+    std::optional<std::string> inputFile;  // "-": standard input
     std::string saveFolder;
     std::set<int> albums;  // empty: all
+    bool newOnly = false;
     bool valid = true;
 };
 
@@ -74,8 +108,12 @@ AlbumArgs ParseAlbumArgs(const std::vector<std::string>& args, bool allowDownloa
     bool haveAddress = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (allowDownloadOptions && arg == "--save" && i + 1 < args.size()) {
+        if ((arg == "--input-file" || arg == "-i") && i + 1 < args.size()) {
+            parsed.inputFile = args[++i];
+        } else if (allowDownloadOptions && arg == "--save" && i + 1 < args.size()) {
             parsed.saveFolder = args[++i];
+        } else if (allowDownloadOptions && arg == "--new-only") {
+            parsed.newOnly = true;
         } else if (allowDownloadOptions && arg == "--albums" && i + 1 < args.size()) {
             const auto list = ParseAlbumList(args[++i]);
             if (!list) {
@@ -84,7 +122,7 @@ AlbumArgs ParseAlbumArgs(const std::vector<std::string>& args, bool allowDownloa
             } else {
                 parsed.albums = *list;
             }
-        } else if (!arg.starts_with("--") && !haveAddress) {
+        } else if (!arg.starts_with("-") && !haveAddress) {
             parsed.address = Trimmed(FromUtf8(arg));
             haveAddress = true;
         } else {
@@ -92,21 +130,83 @@ AlbumArgs ParseAlbumArgs(const std::vector<std::string>& args, bool allowDownloa
             parsed.valid = false;
         }
     }
-    if (!haveAddress) {
-        std::fprintf(stderr, "albumora-cli: an address is needed\n");
+    if (haveAddress && parsed.inputFile) {
+        std::fprintf(stderr, "albumora-cli: give an address or --input-file, not both\n");
+        parsed.valid = false;
+    } else if (!haveAddress && !parsed.inputFile) {
+        std::fprintf(stderr, "albumora-cli: an address (or --input-file FILE) is needed\n");
         parsed.valid = false;
     }
     return parsed;
 }
 
-// Says why an address cannot be listed; true when it can.
-bool CheckAddress(const WString& address) {
-    const WStringView problem = AddressProblem(address);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", Printable(ShownText(problem)).c_str());
-        return false;
+// One address of an input file and the line it stands on.
+struct ListedAddress {
+    int line = 0;
+    WString address;
+};
+
+// The addresses of an input file ("-": standard input): one a line, surrounding blanks trimmed,
+// blank lines and lines starting with '#' left out. Nullopt, with the reason told, when the file
+// cannot be read.
+std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& path) {
+    std::ifstream file;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            std::fprintf(stderr, "albumora-cli: cannot read %s: it is a folder\n", path.c_str());
+            return std::nullopt;
+        }
+        file.open(path);
+        if (!file) {
+            std::fprintf(stderr, "albumora-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+            return std::nullopt;
+        }
+        in = &file;
     }
-    return true;
+    std::vector<ListedAddress> addresses;
+    int number = 0;
+    for (std::string line; std::getline(*in, line);) {
+        ++number;
+        WString text = Trimmed(FromUtf8(line));
+        // An editor's byte order mark is no part of the first address.
+        if (number == 1 && !text.empty() && text.front() == u'\uFEFF') {
+            text = Trimmed(WStringView(text).substr(1));
+        }
+        if (!text.empty() && text.front() != u'#') {
+            addresses.push_back({number, std::move(text)});
+        }
+    }
+    if (in->bad()) {
+        std::fprintf(stderr, "albumora-cli: cannot read %s\n", path.c_str());
+        return std::nullopt;
+    }
+    return addresses;
+}
+
+// The addresses a command works through: the one given, or those of its input file.
+std::optional<std::vector<ListedAddress>> AddressesOf(const AlbumArgs& parsed) {
+    if (!parsed.inputFile) {
+        return std::vector<ListedAddress>{{0, parsed.address}};
+    }
+    return ReadAddressFile(*parsed.inputFile);
+}
+
+// Says why an address cannot be listed, naming its line of the input file when it has one; true
+// when it can.
+bool CheckAddress(const ListedAddress& listed) {
+    const WStringView problem = AddressProblem(listed.address);
+    if (problem.empty()) {
+        return true;
+    }
+    if (listed.line > 0) {
+        std::fprintf(stderr, "第%d行（%s）：%s\n", listed.line, Printable(listed.address).c_str(),
+                     Printable(ShownText(problem)).c_str());
+    } else {
+        std::fprintf(stderr, "%s\n", Printable(ShownText(problem)).c_str());
+    }
+    return false;
 }
 
 // 1 for a listing that failed or stopped short (an unreachable site is no empty user), 3 only when
@@ -177,26 +277,144 @@ std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
     return positions;
 }
 
-ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& args) {
+namespace {
+
+// What one address of a download came to.
+struct AddressOutcome {
+    ExitCode code = ExitCode::Ok;
+    std::size_t albums = 0;
+    DownloadRunResult result;
+    bool downloaded = false;  // a download ran (its result is in `result`)
+};
+
+struct DownloadOptions {
+    WString saveFolder;
+    std::set<int> albums;
+    bool newOnly = false;
+    bool rememberSaveFolder = false;  // a folder given on the command line joins the history
+};
+
+// Lists one address and downloads its chosen albums, as `download ADDRESS` does.
+AddressOutcome DownloadAddress(CliContext& context, const WString& address, DownloadOptions& options,
+                               StopOnSignal& stop, std::size_t index, std::size_t count) {
+    // Read again for every address: the one before may have added to the histories.
     const LoadedSettings loaded = LoadCliSettings(context);
+    TerminalView view(address, options.saveFolder, false);
+    view.SetBatchPosition(index, count);
+    Workflow workflow(view, context.settingsFolder, context.cookies);
+    workflow.ResetSettings(loaded.settings);
+    if (options.newOnly) {
+        workflow.ForceRunOptions(OPT_SKIP_DOWNLOADED);
+    }
+    view.Attach(&workflow);
+    if (!options.albums.empty()) {
+        view.ChooseAlbums(options.albums);
+    }
+    if (options.rememberSaveFolder) {
+        workflow.RememberHistory(HistoryKind::SavePath, options.saveFolder);
+        options.rememberSaveFolder = false;
+    }
+    workflow.ready = true;
+    AddressOutcome outcome;
+    {
+        const Watched watched(stop, workflow);
+        workflow.OnListButton();
+        workflow.WaitForWorkers();
+        outcome.albums = workflow.albums.size();
+        if (outcome.albums == 0) {
+            outcome.code = ListExitCode(workflow.lastListResult());
+            return outcome;
+        }
+        // A single board or album starts its own download when listed; anything else is ours to
+        // start. After Ctrl-C the workflow starts nothing.
+        if (!view.downloadStartedByList()) {
+            workflow.OnDownloadButton();
+        }
+        workflow.WaitForWorkers();
+    }
+    outcome.result = workflow.lastRunResult();
+    if (outcome.result.error) {
+        outcome.code = ExitCode::Usage;
+        return outcome;
+    }
+    outcome.downloaded = true;
+    PrintRunSummary(outcome.result);
+    // Albums the listing never reached were not downloaded either.
+    const ListRunResult listing = workflow.lastListResult();
+    if (!listing.complete && !listing.stopped) {
+        std::fprintf(stderr, "相册列表不完整，只下载了已列出的 %zu 个相册：%s\n", listing.albums,
+                     Printable(listing.problem).c_str());
+    }
+    if (stop.signalled() || outcome.result.stopped) {
+        std::fprintf(stderr, "下载已终止\n");
+        outcome.code = ExitCode::Failed;
+        return outcome;
+    }
+    outcome.code = outcome.result.Complete() && listing.complete ? ExitCode::Ok : ExitCode::Failed;
+    return outcome;
+}
+
+// Pictures of a run that are in their folders now, fetched by it.
+std::uint32_t PicturesSaved(const DownloadRunResult& result) {
+    const std::uint32_t notSaved =
+        result.picturesFailed + result.picturesFiltered + result.picturesNotFetched + result.picturesSkipped;
+    return result.picturesCollected > notSaved ? result.picturesCollected - notSaved : 0;
+}
+
+}  // namespace
+
+ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& args) {
     const AlbumArgs parsed = ParseAlbumArgs(args, false);
     if (!parsed.valid) {
         return ExitCode::Usage;
     }
-    if (!CheckAddress(parsed.address)) {
+    const auto addresses = AddressesOf(parsed);
+    if (!addresses) {
         return ExitCode::Usage;
     }
-    TerminalView view(parsed.address, {}, true);
-    Workflow workflow(view, context.settingsFolder, context.cookies);
-    workflow.ResetSettings(loaded.settings);
-    view.Attach(&workflow);
-    workflow.ready = true;
-    {
-        StopOnSignal stop(workflow);
-        workflow.OnListButton();
-        workflow.WaitForWorkers();
+    const bool batch = parsed.inputFile.has_value();
+    if (!batch && !CheckAddress(addresses->front())) {
+        return ExitCode::Usage;
     }
-    return ListExitCode(workflow.lastListResult());
+    bool failed = false;
+    bool anyAlbum = false;
+    StopOnSignal stop;
+    for (const ListedAddress& listed : *addresses) {
+        if (stop.signalled()) {
+            failed = true;
+            break;
+        }
+        if (!CheckAddress(listed)) {
+            failed = true;
+            continue;
+        }
+        if (batch) {
+            // The albums of each address under a line naming it.
+            std::fprintf(stdout, "# %s\n", Printable(listed.address).c_str());
+            std::fflush(stdout);
+        }
+        const LoadedSettings loaded = LoadCliSettings(context);
+        TerminalView view(listed.address, {}, true);
+        Workflow workflow(view, context.settingsFolder, context.cookies);
+        workflow.ResetSettings(loaded.settings);
+        view.Attach(&workflow);
+        workflow.ready = true;
+        {
+            const Watched watched(stop, workflow);
+            workflow.OnListButton();
+            workflow.WaitForWorkers();
+        }
+        const ExitCode code = ListExitCode(workflow.lastListResult());
+        if (!batch) {
+            return code;
+        }
+        failed = failed || (code != ExitCode::Ok && code != ExitCode::NoAlbums);
+        anyAlbum = anyAlbum || code == ExitCode::Ok;
+    }
+    if (failed) {
+        return ExitCode::Failed;
+    }
+    return anyAlbum || addresses->empty() ? ExitCode::Ok : ExitCode::NoAlbums;
 }
 
 ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string>& args) {
@@ -205,62 +423,85 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
     if (!parsed.valid) {
         return ExitCode::Usage;
     }
-    WString saveFolder;
+    DownloadOptions options;
+    options.albums = parsed.albums;
+    options.newOnly = parsed.newOnly;
     if (!parsed.saveFolder.empty()) {
-        saveFolder = FromUtf8(AbsoluteFolder(parsed.saveFolder));
+        options.saveFolder = FromUtf8(AbsoluteFolder(parsed.saveFolder));
     } else if (const auto history = HistoryTexts(loaded.settings, HistoryKind::SavePath); !history.empty()) {
-        saveFolder = history.front();
+        options.saveFolder = history.front();
     }
-    if (saveFolder.empty()) {
+    if (options.saveFolder.empty()) {
         std::fprintf(stderr, "%s\n", ToUtf8(kMsgSetSaveFolder).c_str());
         return ExitCode::Usage;
     }
-    if (!CheckAddress(parsed.address)) {
+    const auto addresses = AddressesOf(parsed);
+    if (!addresses) {
         return ExitCode::Usage;
     }
-    TerminalView view(parsed.address, saveFolder, false);
-    Workflow workflow(view, context.settingsFolder, context.cookies);
-    workflow.ResetSettings(loaded.settings);
-    view.Attach(&workflow);
-    if (!parsed.albums.empty()) {
-        view.ChooseAlbums(parsed.albums);
-    }
-    if (!parsed.saveFolder.empty()) {
-        workflow.RememberHistory(HistoryKind::SavePath, saveFolder);
-    }
-    workflow.ready = true;
-    bool signalled = false;
-    {
-        StopOnSignal stop(workflow);
-        workflow.OnListButton();
-        workflow.WaitForWorkers();
-        if (workflow.albums.size() == 0) {
-            return ListExitCode(workflow.lastListResult());
-        }
-        // A single board or album starts its own download when listed; anything else is ours to
-        // start. After Ctrl-C the workflow starts nothing.
-        if (!view.downloadStartedByList()) {
-            workflow.OnDownloadButton();
-        }
-        workflow.WaitForWorkers();
-        signalled = stop.signalled();
-    }
-    const DownloadRunResult result = workflow.lastRunResult();
-    if (result.error) {
+    const bool batch = parsed.inputFile.has_value();
+    if (!batch && !CheckAddress(addresses->front())) {
         return ExitCode::Usage;
     }
-    PrintRunSummary(result);
-    // Albums the listing never reached were not downloaded either.
-    const ListRunResult listing = workflow.lastListResult();
-    if (!listing.complete && !listing.stopped) {
-        std::fprintf(stderr, "相册列表不完整，只下载了已列出的 %zu 个相册：%s\n", listing.albums,
-                     Printable(listing.problem).c_str());
+    // Row numbers name the albums of one listing; another address lists other albums.
+    if (!parsed.albums.empty() && addresses->size() > 1) {
+        std::fprintf(stderr,
+                     "albumora-cli: --albums with numbers takes one address; the input file has %zu\n",
+                     addresses->size());
+        return ExitCode::Usage;
     }
-    if (signalled || result.stopped) {
-        std::fprintf(stderr, "下载已终止\n");
-        return ExitCode::Failed;
+    options.rememberSaveFolder = !parsed.saveFolder.empty();
+
+    StopOnSignal stop;
+    std::size_t done = 0;
+    std::size_t albums = 0;
+    DownloadRunResult total;
+    std::vector<std::string> unfinished;
+    for (std::size_t k = 0; k < addresses->size(); ++k) {
+        const ListedAddress& listed = (*addresses)[k];
+        if (stop.signalled()) {
+            unfinished.push_back(Printable(listed.address) + "：未开始（已终止）");
+            continue;
+        }
+        if (batch && !CheckAddress(listed)) {
+            unfinished.push_back("第" + std::to_string(listed.line) + "行 " + Printable(listed.address) +
+                                 "：地址无效");
+            continue;
+        }
+        if (batch) {
+            std::fprintf(stderr, "[%zu/%zu] %s\n", k + 1, addresses->size(),
+                         Printable(listed.address).c_str());
+        }
+        const AddressOutcome outcome =
+            DownloadAddress(context, listed.address, options, stop, k, addresses->size());
+        if (!batch) {
+            return outcome.code;
+        }
+        albums += outcome.albums;
+        if (outcome.downloaded) {
+            total.picturesCollected += outcome.result.picturesCollected;
+            total.picturesFailed += outcome.result.picturesFailed;
+            total.picturesFiltered += outcome.result.picturesFiltered;
+            total.picturesNotFetched += outcome.result.picturesNotFetched;
+            total.picturesSkipped += outcome.result.picturesSkipped;
+        }
+        if (outcome.code == ExitCode::Ok) {
+            ++done;
+        } else {
+            const std::string where =
+                listed.line > 0 ? "第" + std::to_string(listed.line) + "行 " : std::string();
+            unfinished.push_back(where + Printable(listed.address) + "：未完成");
+        }
     }
-    return result.Complete() && listing.complete ? ExitCode::Ok : ExitCode::Failed;
+    std::fprintf(stderr,
+                 "共 %zu 个地址：完成 %zu 个，未完成 %zu 个；相册 %zu 个，保存图片 %u 张，失败 %u "
+                 "张，以前已下载 %u 张\n",
+                 addresses->size(), done, addresses->size() - done, albums, PicturesSaved(total),
+                 total.picturesFailed + total.picturesNotFetched, total.picturesSkipped);
+    for (const std::string& line : unfinished) {
+        std::fprintf(stderr, "  %s\n", line.c_str());
+    }
+    return done == addresses->size() ? ExitCode::Ok : ExitCode::Failed;
 }
 
 }  // namespace albumora::cli
