@@ -183,6 +183,7 @@ TEST_F(FetchRequest, RealHostNamesReachTheServerThroughHttpProxy) {
 
 struct BadAddressRow {
     const char16_t* url;
+    const char* label;
 };
 
 void PrintTo(const BadAddressRow& row, std::ostream* os) {
@@ -200,11 +201,13 @@ TEST_P(FetchBadAddress, FailsWithoutSending) {
     EXPECT_TRUE(server().requests().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Addresses, FetchBadAddress,
-                         ::testing::Values(BadAddressRow{u"ftp://127.0.0.1/x"},
-                                           BadAddressRow{u"huaban.com/boards/"}, BadAddressRow{u"http://"},
-                                           BadAddressRow{u"http://exa mple.com/"},
-                                           BadAddressRow{u"http://host:99999/"}, BadAddressRow{u""}));
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, FetchBadAddress,
+    ::testing::Values(BadAddressRow{u"ftp://127.0.0.1/x", "OtherScheme"},
+                      BadAddressRow{u"huaban.com/boards/", "NoScheme"}, BadAddressRow{u"http://", "NoHost"},
+                      BadAddressRow{u"http://exa mple.com/", "BlankInHost"},
+                      BadAddressRow{u"http://host:99999/", "PortTooLarge"}, BadAddressRow{u"", "Empty"}),
+    [](const ::testing::TestParamInfo<BadAddressRow>& row) { return std::string(row.param.label); });
 
 // ---- size limits ---------------------------------------------------------------------------
 
