@@ -78,6 +78,7 @@ struct SetRow {
     std::string key;
     std::string value;
     std::string shown;  // the line the command prints afterwards
+    const char* label;
 };
 
 void PrintTo(const SetRow& row, std::ostream* os) {
@@ -96,14 +97,17 @@ TEST_P(SettingsSet, ChangesOneValueAndSaves) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SettingsSet,
-    ::testing::Values(SetRow{"threads", "15", "threads: 15"}, SetRow{"timeout", "65535", "timeout: 65535"},
-                      SetRow{"max-size", "+2048", "max-size: 2048"},
+    ::testing::Values(SetRow{"threads", "15", "threads: 15", "ThreadsAtFifteen"},
+                      SetRow{"timeout", "65535", "timeout: 65535", "TimeoutAtLargest"},
+                      SetRow{"max-size", "+2048", "max-size: 2048", "MaxSizeWithPlusSign"},
                       SetRow{"picture-prefix", std::string(40, 'p'),
-                             "picture-prefix: \"" + std::string(38, 'p') + "\""},
-                      SetRow{"replace-to", "甲|乙", "replace-to: \"甲|乙\""},
-                      SetRow{"picture-mode", "网址", "picture-mode: 2 (网址)"},
-                      SetRow{"folder-mode", "1", "folder-mode: 1 (无)"},
-                      SetRow{"open-folder", "off", "open-folder: off (下载完成后打开保存路径)"}));
+                             "picture-prefix: \"" + std::string(38, 'p') + "\"", "OverlongPicturePrefixCut"},
+                      SetRow{"replace-to", "甲|乙", "replace-to: \"甲|乙\"", "ReplaceToChineseText"},
+                      SetRow{"picture-mode", "网址", "picture-mode: 2 (网址)", "PictureModeByName"},
+                      SetRow{"folder-mode", "1", "folder-mode: 1 (无)", "FolderModeByNumber"},
+                      SetRow{"open-folder", "off", "open-folder: off (下载完成后打开保存路径)",
+                             "OpenFolderOff"}),
+    [](const ::testing::TestParamInfo<SetRow>& row) { return std::string(row.param.label); });
 
 TEST_F(SettingsCommand, OptionsAreStoredAsTheirBits) {
     ASSERT_EQ(Settings({"set", "description-pictures-only", "on"}).exitCode, 0);
@@ -116,6 +120,7 @@ struct RefusedRow {
     std::string key;
     std::string value;
     std::string message;
+    const char* label;
 };
 
 void PrintTo(const RefusedRow& row, std::ostream* os) {
@@ -135,15 +140,22 @@ TEST_P(SettingsSetRefused, LeavesTheFileAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SettingsSetRefused,
-    ::testing::Values(RefusedRow{"threads", "16", "参数错误"}, RefusedRow{"threads", "0", "参数错误"},
-                      RefusedRow{"timeout", "9", "参数错误"}, RefusedRow{"threads", "five", "参数错误"},
-                      RefusedRow{"max-size", "12k", "参数错误"}, RefusedRow{"max-size", "65536", "参数错误"},
-                      RefusedRow{"timeout", "-1", "参数错误"}, RefusedRow{"threads", "65537", "参数错误"},
-                      RefusedRow{"picture-mode", "3", "picture-mode"},
-                      RefusedRow{"folder-mode", "描述", "folder-mode"}, RefusedRow{"fix-order", "yes", "on"},
-                      RefusedRow{"save-folder", "", "save-folder"},
-                      RefusedRow{"save-folder", "/" + std::string(400, 'd'), "save-folder"},
-                      RefusedRow{"colour", "red", "colour"}));
+    ::testing::Values(RefusedRow{"threads", "16", "参数错误", "ThreadsAboveFifteen"},
+                      RefusedRow{"threads", "0", "参数错误", "NoThreads"},
+                      RefusedRow{"timeout", "9", "参数错误", "TimeoutBelowTen"},
+                      RefusedRow{"threads", "five", "参数错误", "ThreadsInWords"},
+                      RefusedRow{"max-size", "12k", "参数错误", "MaxSizeWithUnit"},
+                      RefusedRow{"max-size", "65536", "参数错误", "MaxSizeAboveSixteenBits"},
+                      RefusedRow{"timeout", "-1", "参数错误", "NegativeTimeout"},
+                      RefusedRow{"threads", "65537", "参数错误", "ThreadsAboveSixteenBits"},
+                      RefusedRow{"picture-mode", "3", "picture-mode", "PictureModeOutOfRange"},
+                      RefusedRow{"folder-mode", "描述", "folder-mode", "FolderModeUnknownName"},
+                      RefusedRow{"fix-order", "yes", "on", "OptionNeitherOnNorOff"},
+                      RefusedRow{"save-folder", "", "save-folder", "EmptySaveFolder"},
+                      RefusedRow{"save-folder", "/" + std::string(400, 'd'), "save-folder",
+                                 "OverlongSaveFolder"},
+                      RefusedRow{"colour", "red", "colour", "UnknownKey"}),
+    [](const ::testing::TestParamInfo<RefusedRow>& row) { return std::string(row.param.label); });
 
 TEST_F(SettingsCommand, SaveFolderBecomesTheNewestHistoryEntry) {
     const std::string cwd = std::filesystem::current_path().string();

@@ -43,6 +43,7 @@ struct HeaderRow {
     WString name;
     WString defaultExtension;
     WString expectedName;
+    const char* label;
 };
 
 void PrintTo(const HeaderRow& row, std::ostream* os) {
@@ -63,19 +64,22 @@ TEST_P(FixPictureExtensionRows, RenamesByContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Signatures, FixPictureExtensionRows,
-    ::testing::Values(HeaderRow{"\xFF\xD8\xFF\xE0", u"a.png", u"", u"a.jpg"},
-                      HeaderRow{"\x89PNG\r\n", u"x.jpg", u"", u"x.png"},
-                      HeaderRow{"GIF89a", u"x.gif", u"", u"x.gif"}, HeaderRow{"BM", u"x.jpg", u"", u"x.bmp"},
-                      HeaderRow{"II*\0", u"x.jpg", u"", u"x.tiff"},
-                      HeaderRow{"MM\0*", u"x.jpg", u"", u"x.tiff"},
-                      HeaderRow{std::string("\0\0\x02\0\0\0", 6), u"x.jpg", u"", u"x.tga"},
-                      HeaderRow{std::string("\0\0\x10\0\0", 5), u"x.jpg", u"", u"x.tga"},
-                      HeaderRow{std::string("\0\0\x01\0\x01\0", 6), u"x.jpg", u"", u"x.ico"},
-                      HeaderRow{std::string("\0\0\x02\0\x01\0", 6), u"x.jpg", u"", u"x.cur"},
-                      HeaderRow{"", u"x.jpg", u"", u"x.jpg"},  // judged on zeros: no match
-                      HeaderRow{"ftypmp42", u"v.jpg", u".mp4", u"v.mp4"},
-                      HeaderRow{"\xFF\xD8", u"v.jpg", u".mp4", u"v.jpg"},
-                      HeaderRow{"\x89P", u"noext", u"", u"noext.png"}));
+    ::testing::Values(
+        HeaderRow{"\xFF\xD8\xFF\xE0", u"a.png", u"", u"a.jpg", "JpegNamedPng"},
+        HeaderRow{"\x89PNG\r\n", u"x.jpg", u"", u"x.png", "PngNamedJpg"},
+        HeaderRow{"GIF89a", u"x.gif", u"", u"x.gif", "GifAlreadyRight"},
+        HeaderRow{"BM", u"x.jpg", u"", u"x.bmp", "BitmapNamedJpg"},
+        HeaderRow{"II*\0", u"x.jpg", u"", u"x.tiff", "TiffLittleEndian"},
+        HeaderRow{"MM\0*", u"x.jpg", u"", u"x.tiff", "TiffBigEndian"},
+        HeaderRow{std::string("\0\0\x02\0\0\0", 6), u"x.jpg", u"", u"x.tga", "TgaTypeTwo"},
+        HeaderRow{std::string("\0\0\x10\0\0", 5), u"x.jpg", u"", u"x.tga", "TgaTypeSixteen"},
+        HeaderRow{std::string("\0\0\x01\0\x01\0", 6), u"x.jpg", u"", u"x.ico", "IconNamedJpg"},
+        HeaderRow{std::string("\0\0\x02\0\x01\0", 6), u"x.jpg", u"", u"x.cur", "CursorNamedJpg"},
+        HeaderRow{"", u"x.jpg", u"", u"x.jpg", "EmptyFileKeepsName"},  // judged on zeros: no match
+        HeaderRow{"ftypmp42", u"v.jpg", u".mp4", u"v.mp4", "UnknownTakesDefaultExtension"},
+        HeaderRow{"\xFF\xD8", u"v.jpg", u".mp4", u"v.jpg", "JpegIgnoresDefaultExtension"},
+        HeaderRow{"\x89P", u"noext", u"", u"noext.png", "NameWithoutExtension"}),
+    [](const ::testing::TestParamInfo<HeaderRow>& row) { return std::string(row.param.label); });
 
 TEST(FixPictureExtension, NeverReplacesAnExistingFile) {
     test::TempFolder temp;

@@ -15,6 +15,7 @@ struct CleanRow {
     std::uint32_t index;
     bool useFallback;
     WString expected;
+    const char* name;  // the test's name
 };
 
 void PrintTo(const CleanRow& row, std::ostream* os) {
@@ -32,22 +33,25 @@ TEST_P(MakeSafeFileNameRows, Cleans) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, MakeSafeFileNameRows,
-    ::testing::Values(CleanRow{"forbidden characters and blanks", u"  a<b>:c  ", 0, false, u"abc"},
-                      CleanRow{"only dots", u"...", 0, false, u"\u3002\u3002\u3002"},
-                      CleanRow{"entities", u"&quot;x&quot;", 0, false, u"x"},
-                      CleanRow{"inner tab", u"a\tb", 0, false, u"a_b"},
-                      CleanRow{"outer tabs are blanks", u"\ta b\t", 0, false, u"a b"},
-                      CleanRow{"blank runs fold", u"a    b", 0, false, u"a b"},
-                      CleanRow{"outer dots", u".hidden.", 0, false, u"hidden"},
-                      CleanRow{"numbered fallback", u"?", 3, true, u"pic3"},
-                      CleanRow{"no fallback keeps empty", u"?*", kTimeStampFallback, false, u""},
-                      CleanRow{"every separator kind", u"a/b\\c|d\"e", 0, false, u"abcde"},
-                      CleanRow{"bell and line ends", u"a\a\r\nb", 0, false, u"ab"},
-                      CleanRow{"chinese kept", u"相册 一", 0, false, u"相册 一"},
-                      CleanRow{"C1 controls, the terminal's CSI among them", u"a\u0080b\u009B2Jc\u009F", 0,
-                               false, u"ab2Jc"},
-                      CleanRow{"direction marks and separators", u"gpj\u200E\u200F\u061C.exe\u2028\u2029", 0,
-                               false, u"gpj.exe"}));
+    ::testing::Values(
+        CleanRow{"forbidden characters and blanks", u"  a<b>:c  ", 0, false, u"abc",
+                 "ForbiddenCharsAndBlanks"},
+        CleanRow{"only dots", u"...", 0, false, u"\u3002\u3002\u3002", "OnlyDots"},
+        CleanRow{"entities", u"&quot;x&quot;", 0, false, u"x", "Entities"},
+        CleanRow{"inner tab", u"a\tb", 0, false, u"a_b", "InnerTab"},
+        CleanRow{"outer tabs are blanks", u"\ta b\t", 0, false, u"a b", "OuterTabs"},
+        CleanRow{"blank runs fold", u"a    b", 0, false, u"a b", "BlankRuns"},
+        CleanRow{"outer dots", u".hidden.", 0, false, u"hidden", "OuterDots"},
+        CleanRow{"numbered fallback", u"?", 3, true, u"pic3", "NumberedFallback"},
+        CleanRow{"no fallback keeps empty", u"?*", kTimeStampFallback, false, u"", "NoFallbackKeepsEmpty"},
+        CleanRow{"every separator kind", u"a/b\\c|d\"e", 0, false, u"abcde", "EverySeparatorKind"},
+        CleanRow{"bell and line ends", u"a\a\r\nb", 0, false, u"ab", "BellAndLineEnds"},
+        CleanRow{"chinese kept", u"相册 一", 0, false, u"相册 一", "ChineseKept"},
+        CleanRow{"C1 controls, the terminal's CSI among them", u"a\u0080b\u009B2Jc\u009F", 0, false, u"ab2Jc",
+                 "C1Controls"},
+        CleanRow{"direction marks and separators", u"gpj\u200E\u200F\u061C.exe\u2028\u2029", 0, false,
+                 u"gpj.exe", "DirectionMarksAndSeparators"}),
+    [](const ::testing::TestParamInfo<CleanRow>& row) { return std::string(row.param.name); });
 
 TEST(MakeSafeFileName, CutToTheNameLimitEndsInNeitherDotNorBlank) {
     for (const WString& tail : {WString(u". x"), WString(u" .x"), WString(u"..xx")}) {
@@ -73,11 +77,20 @@ TEST(MakeSafeFileName, TimeStampFallbackForEmptyAndOverlongNames) {
 }
 
 // Whatever a site sends, the name must stay one entry of its folder.
-class HostileNames : public ::testing::TestWithParam<WString> {};
+struct HostileNameRow {
+    WString input;
+    const char* label;
+};
+
+void PrintTo(const HostileNameRow& row, std::ostream* os) {
+    *os << ::testing::PrintToString(row.input);
+}
+
+class HostileNames : public ::testing::TestWithParam<HostileNameRow> {};
 
 TEST_P(HostileNames, StayInsideTheirFolder) {
     for (const bool useFallback : {false, true}) {
-        WString name = GetParam();
+        WString name = GetParam().input;
         MakeSafeFileName(name, 7, useFallback);
         const std::string bytes = ToUtf8(name);
         EXPECT_LE(bytes.size(), kMaxNameBytes);
@@ -107,12 +120,25 @@ TEST_P(HostileNames, StayInsideTheirFolder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, HostileNames,
-    ::testing::Values(WString(u"../"), WString(u"../../etc/passwd"), WString(u"/"), WString(u"\\"),
-                      WString(u".."), WString(u"? .. ?"), WString(u"* . *"), WString(u". ."),
-                      WString(u"a\0b", 3), WString(u"\x01\x02\x1F\x7F"), WString(u"photo\u202Egpj.exe"),
-                      WString(u"\u200F\u202B\u2067x"), WString(300, u'a'), WString(300, u'中'),
-                      WString(120, u'.'), WString(200, u'中') + u".jpeg", WString(u"&lt;..&gt;"),
-                      WString(u"\U0001F600") + WString(200, u'x') + u"\U0001F600\U0001F600"));
+    ::testing::Values(HostileNameRow{WString(u"../"), "ParentFolder"},
+                      HostileNameRow{WString(u"../../etc/passwd"), "PathClimbingOut"},
+                      HostileNameRow{WString(u"/"), "Slash"}, HostileNameRow{WString(u"\\"), "Backslash"},
+                      HostileNameRow{WString(u".."), "DotDot"},
+                      HostileNameRow{WString(u"? .. ?"), "DotDotAmidForbidden"},
+                      HostileNameRow{WString(u"* . *"), "DotAmidForbidden"},
+                      HostileNameRow{WString(u". ."), "DotsAroundBlank"},
+                      HostileNameRow{WString(u"a\0b", 3), "EmbeddedNul"},
+                      HostileNameRow{WString(u"\x01\x02\x1F\x7F"), "ControlCharacters"},
+                      HostileNameRow{WString(u"photo\u202Egpj.exe"), "RightToLeftOverride"},
+                      HostileNameRow{WString(u"\u200F\u202B\u2067x"), "BidiMarks"},
+                      HostileNameRow{WString(300, u'a'), "LongAscii"},
+                      HostileNameRow{WString(300, u'中'), "LongChinese"},
+                      HostileNameRow{WString(120, u'.'), "ManyDots"},
+                      HostileNameRow{WString(200, u'中') + u".jpeg", "LongChineseWithExtension"},
+                      HostileNameRow{WString(u"&lt;..&gt;"), "EntitiesAroundDotDot"},
+                      HostileNameRow{WString(u"\U0001F600") + WString(200, u'x') + u"\U0001F600\U0001F600",
+                                     "SurrogatePairsNearTheLimit"}),
+    [](const ::testing::TestParamInfo<HostileNameRow>& row) { return std::string(row.param.label); });
 
 TEST(LimitNameBytes, CutsBeforeTheExtension) {
     WString name = WString(300, u'中') + u".jpg";

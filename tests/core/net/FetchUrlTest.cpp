@@ -24,6 +24,7 @@ using std::chrono::milliseconds;
 struct AgentRow {
     std::uint32_t options;
     const char* agent;
+    const char* label;
 };
 
 void PrintTo(const AgentRow& row, std::ostream* os) {
@@ -46,13 +47,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AgentRow{0,
                  "User-Agent:Mozilla/5.0 (Windows NT 5.1) AppleWebKit/537.36 (KHTML, like Gecko) "
-                 "Chrome/31.0.1650.64 Safari/537.36"},
+                 "Chrome/31.0.1650.64 Safari/537.36",
+                 "NoOptions"},
         AgentRow{FETCH_CACHE_WRITE | FETCH_CACHE_READ,
                  "User-Agent:Mozilla/5.0 (Windows NT 5.1) AppleWebKit/537.36 (KHTML, like Gecko) "
-                 "Chrome/31.0.1650.64 Safari/537.36"},
+                 "Chrome/31.0.1650.64 Safari/537.36",
+                 "CacheOptions"},
         AgentRow{FETCH_IE8_AGENT,
                  "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR "
-                 "2.0.50727; .NET CLR 3.5.30729; .NET CLR 3.0.30729; .NET4.0C; .NET4.0E)"}));
+                 "2.0.50727; .NET CLR 3.5.30729; .NET CLR 3.0.30729; .NET4.0C; .NET4.0E)",
+                 "Ie8AgentOption"}),
+    [](const ::testing::TestParamInfo<AgentRow>& row) { return std::string(row.param.label); });
 
 using FetchRequest = NetTest;
 
@@ -303,6 +308,7 @@ TEST_F(FetchRequest, CompressedPictureIsSavedAsReceived) {
 
 struct ErrorPageRow {
     int status;
+    const char* label;
 };
 
 void PrintTo(const ErrorPageRow& row, std::ostream* os) {
@@ -344,7 +350,11 @@ TEST_P(FetchErrorPage, FailsAsASitePageThatMustBeRead) {
     EXPECT_EQ(server().requestsFor("/e").size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Statuses, FetchErrorPage, ::testing::Values(ErrorPageRow{404}, ErrorPageRow{500}));
+INSTANTIATE_TEST_SUITE_P(Statuses, FetchErrorPage,
+                         ::testing::Values(ErrorPageRow{404, "NotFound"}, ErrorPageRow{500, "ServerError"}),
+                         [](const ::testing::TestParamInfo<ErrorPageRow>& row) {
+                             return std::string(row.param.label);
+                         });
 
 TEST_F(FetchRequest, WebPageForAPictureSavesNothing) {
     const std::string notFound = "<html><body>404 Not Found</body></html>";

@@ -27,6 +27,7 @@ const WString kIniText =
 struct EncodingRow {
     const char* label;
     std::string bytes;
+    const char* name;  // the test's name
 };
 
 void PrintTo(const EncodingRow& row, std::ostream* os) {
@@ -49,12 +50,14 @@ TEST_P(IniEncodings, ReadTheSameSettings) {
     EXPECT_EQ(s.jdPictureMethod, 3);         // the first occurrence wins
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, IniEncodings,
-                         ::testing::Values(EncodingRow{"UTF-16LE with BOM",
-                                                       "\xFF\xFE" + EncodeUtf16Le(kIniText)},
-                                           EncodingRow{"UTF-8 with BOM", "\xEF\xBB\xBF" + ToUtf8(kIniText)},
-                                           EncodingRow{"UTF-8", ToUtf8(kIniText)},
-                                           EncodingRow{"GBK", EncodeText(kIniText, CodePage::Gbk)}));
+INSTANTIATE_TEST_SUITE_P(
+    Files, IniEncodings,
+    ::testing::Values(EncodingRow{"UTF-16LE with BOM", "\xFF\xFE" + EncodeUtf16Le(kIniText),
+                                  "Utf16LeWithBom"},
+                      EncodingRow{"UTF-8 with BOM", "\xEF\xBB\xBF" + ToUtf8(kIniText), "Utf8WithBom"},
+                      EncodingRow{"UTF-8", ToUtf8(kIniText), "Utf8WithoutBom"},
+                      EncodingRow{"GBK", EncodeText(kIniText, CodePage::Gbk), "GbkFile"}),
+    [](const ::testing::TestParamInfo<EncodingRow>& row) { return std::string(row.param.name); });
 
 TEST(ReadExtensionSettings, MissingFileGivesTheDefaults) {
     test::TempFolder temp;
@@ -81,6 +84,7 @@ TEST(ReadExtensionSettings, GarbageIsQuietlyIgnored) {
 struct CharsetRow {
     WString value;
     std::uint8_t code;
+    const char* label;
 };
 
 class CharsetCodes : public ::testing::TestWithParam<CharsetRow> {};
@@ -89,17 +93,20 @@ TEST_P(CharsetCodes, MatchAtTheStartWithCase) {
     EXPECT_EQ(CharsetCodeFromText(GetParam().value), GetParam().code) << ToUtf8(GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CharsetCodes,
-                         ::testing::Values(CharsetRow{u"UTF8", 2}, CharsetRow{u"utf8", 0},
-                                           CharsetRow{u"UTF8x", 2}, CharsetRow{u"ANSI", 0},
-                                           CharsetRow{u"AUTO", 16}, CharsetRow{u"BIG5 ", 8},
-                                           CharsetRow{u" BIG5", 0}, CharsetRow{u"GBK", 0},
-                                           CharsetRow{u"", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CharsetCodes,
+    ::testing::Values(CharsetRow{u"UTF8", 2, "Utf8"}, CharsetRow{u"utf8", 0, "LowerCaseUtf8"},
+                      CharsetRow{u"UTF8x", 2, "Utf8WithTrailingText"}, CharsetRow{u"ANSI", 0, "Ansi"},
+                      CharsetRow{u"AUTO", 16, "Auto"}, CharsetRow{u"BIG5 ", 8, "Big5WithTrailingBlank"},
+                      CharsetRow{u" BIG5", 0, "Big5WithLeadingBlank"}, CharsetRow{u"GBK", 0, "Gbk"},
+                      CharsetRow{u"", 0, "Empty"}),
+    [](const ::testing::TestParamInfo<CharsetRow>& row) { return std::string(row.param.label); });
 
 struct NumberRow {
     WString value;
     std::uint32_t defaultValue;
     std::uint32_t expected;
+    const char* label;
 };
 
 class IniNumbers : public ::testing::TestWithParam<NumberRow> {};
@@ -109,14 +116,17 @@ TEST_P(IniNumbers, Convert) {
         << ToUtf8(GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, IniNumbers,
-                         ::testing::Values(NumberRow{u"", 1, 1}, NumberRow{u"abc", 1, 0},
-                                           NumberRow{u"  42x", 1, 42}, NumberRow{u"+7", 0, 7},
-                                           NumberRow{u"-5", 0, 0xFFFFFFFBu}, NumberRow{u"-", 1, 0},
-                                           NumberRow{u"99999999999", 0, 0xFFFFFFFFu},
-                                           // Only the first 64 units count: the digit after them is lost.
-                                           NumberRow{WString(64, u'0') + u"9", 3, 0},
-                                           NumberRow{WString(63, u'0') + u"9", 3, 9}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, IniNumbers,
+    ::testing::Values(NumberRow{u"", 1, 1, "EmptyGivesDefault"}, NumberRow{u"abc", 1, 0, "LettersGiveZero"},
+                      NumberRow{u"  42x", 1, 42, "LeadingBlanksAndTrailingLetters"},
+                      NumberRow{u"+7", 0, 7, "PlusSign"}, NumberRow{u"-5", 0, 0xFFFFFFFBu, "NegativeWraps"},
+                      NumberRow{u"-", 1, 0, "SignOnly"},
+                      NumberRow{u"99999999999", 0, 0xFFFFFFFFu, "OverflowSaturates"},
+                      // Only the first 64 units count: the digit after them is lost.
+                      NumberRow{WString(64, u'0') + u"9", 3, 0, "DigitBeyondSixtyFourUnits"},
+                      NumberRow{WString(63, u'0') + u"9", 3, 9, "DigitWithinSixtyFourUnits"}),
+    [](const ::testing::TestParamInfo<NumberRow>& row) { return std::string(row.param.label); });
 
 TEST(ExtensionSettingsFromIni, ByteFieldsKeepTheLowEightBits) {
     CIni ini;

@@ -34,6 +34,7 @@ struct ParamsRow {
     long long threads;
     long long timeout;
     bool accepted;
+    const char* label;
 };
 
 class DownloadParamsDialog : public ::testing::TestWithParam<ParamsRow> {};
@@ -45,12 +46,15 @@ TEST_P(DownloadParamsDialog, AcceptsByTheStoredSixteenBits) {
     EXPECT_EQ(AcceptDownloadParams(params), GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, DownloadParamsDialog,
-                         ::testing::Values(ParamsRow{15, 10, true}, ParamsRow{16, 30, false},
-                                           ParamsRow{0, 30, false}, ParamsRow{5, 9, false},
-                                           ParamsRow{5, -1, true},     // stored as 65535
-                                           ParamsRow{65537, 30, true}  // stored as 1
-                                           ));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DownloadParamsDialog,
+    ::testing::Values(ParamsRow{15, 10, true, "FifteenThreadsTenSeconds"},
+                      ParamsRow{16, 30, false, "ThreadsAboveFifteen"}, ParamsRow{0, 30, false, "NoThreads"},
+                      ParamsRow{5, 9, false, "TimeoutBelowTen"},
+                      ParamsRow{5, -1, true, "NegativeTimeoutStoredAsMax"},  // stored as 65535
+                      ParamsRow{65537, 30, true, "ThreadsWrapToOne"}         // stored as 1
+                      ),
+    [](const ::testing::TestParamInfo<ParamsRow>& row) { return std::string(row.param.label); });
 
 }  // namespace
 }  // namespace albumora

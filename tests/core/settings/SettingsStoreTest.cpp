@@ -78,6 +78,7 @@ struct ClampRow {
     std::uint16_t timeout;
     std::uint16_t expectedThreads;
     std::uint16_t expectedTimeout;
+    const char* label;
 };
 
 class RepairClamps : public ::testing::TestWithParam<ClampRow> {};
@@ -90,10 +91,12 @@ TEST_P(RepairClamps, ThreadsAndTimeOut) {
     EXPECT_EQ(settings.downloadParams[4].timeoutSec, GetParam().expectedTimeout);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, RepairClamps,
-                         ::testing::Values(ClampRow{16, 30, 5, 30}, ClampRow{0, 30, 5, 30},
-                                           ClampRow{15, 10, 15, 10}, ClampRow{1, 9, 1, 30},
-                                           ClampRow{65535, 65535, 5, 65535}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RepairClamps,
+    ::testing::Values(ClampRow{16, 30, 5, 30, "ThreadsAboveFifteen"}, ClampRow{0, 30, 5, 30, "NoThreads"},
+                      ClampRow{15, 10, 15, 10, "BothAtTheirLimits"}, ClampRow{1, 9, 1, 30, "TimeoutBelowTen"},
+                      ClampRow{65535, 65535, 5, 65535, "LargestStoredValues"}),
+    [](const ::testing::TestParamInfo<ClampRow>& row) { return std::string(row.param.label); });
 
 TEST(SettingsImage, RoundTripsEveryByte) {
     std::string bytes(19808, '\0');

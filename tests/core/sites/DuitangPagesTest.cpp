@@ -8,6 +8,7 @@ namespace {
 struct AlbumIdRow {
     const char16_t* address;
     const char16_t* id;
+    const char* label;
 };
 
 void PrintTo(const AlbumIdRow& row, std::ostream* os) {
@@ -22,12 +23,14 @@ TEST_P(DuitangAlbumId, FromAddress) {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, DuitangAlbumId,
-    ::testing::Values(AlbumIdRow{u"https://www.duitang.com/album/?id=86422", u"86422"},
-                      AlbumIdRow{u"https://www.duitang.com/album/86422/", u"86422"},
-                      AlbumIdRow{u"https://www.duitang.com/album/86422", u"86422"},
-                      AlbumIdRow{u"http://www.duitang.com/album/86422#top", u"86422"},
-                      AlbumIdRow{u"http://www.duitang.com/album/?id=86422&spm=1", u"86422"},
-                      AlbumIdRow{u"http://www.duitang.com/album/86422/?x=1#y", u"86422"}));
+    ::testing::Values(
+        AlbumIdRow{u"https://www.duitang.com/album/?id=86422", u"86422", "IdInQuery"},
+        AlbumIdRow{u"https://www.duitang.com/album/86422/", u"86422", "IdInPathWithSlash"},
+        AlbumIdRow{u"https://www.duitang.com/album/86422", u"86422", "IdInPathNoSlash"},
+        AlbumIdRow{u"http://www.duitang.com/album/86422#top", u"86422", "IdInPathThenFragment"},
+        AlbumIdRow{u"http://www.duitang.com/album/?id=86422&spm=1", u"86422", "IdInQueryThenMoreParams"},
+        AlbumIdRow{u"http://www.duitang.com/album/86422/?x=1#y", u"86422", "IdInPathThenQueryAndFragment"}),
+    [](const ::testing::TestParamInfo<AlbumIdRow>& row) { return std::string(row.param.label); });
 
 TEST(DuitangAddress, Recognition) {
     EXPECT_TRUE(IsDuitangAddress(u"https://www.duitang.com/people/?user_id=5"));

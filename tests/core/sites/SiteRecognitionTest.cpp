@@ -11,6 +11,7 @@ struct RecognitionRow {
     const char16_t* address;
     int expectedCode;
     QQAlbumKind expectedKind = QQAlbumKind::Zone;
+    const char* label = nullptr;
 };
 
 void PrintTo(const RecognitionRow& row, std::ostream* os) {
@@ -31,40 +32,44 @@ TEST_P(RecognizeSiteCodeTable, ClassifiesByFirstMatchingRow) {
 }
 
 const RecognitionRow kAddresses[] = {
-    {u"http://user.qzone.qq.com/12345/photo", 0, QQAlbumKind::Zone},
-    {u"http://qun.qzone.qq.com/group#!/678/photo", 0, QQAlbumKind::Group},
-    {u"http://t.qq.com/someone/album", 0, QQAlbumKind::TencentWeibo},
-    {u"http://xiangce.baidu.com/u/1", 1},
-    {u"http://photo.163.com/user/", 2},
-    {u"http://photo.renren.com/photo/1", 3},
-    {u"http://photo.weibo.com/123/albums", 4},
-    {u"http://www.56.com/p1/album", 5},
-    {u"http://my.poco.cn/album/1", 6},
-    {u"http://www.yupoo.com/photos/x/", 7},
-    {u"http://photo.51.com/u/1", 8},
-    {u"http://photo.pchome.net/1", 10},
-    {u"https://item.taobao.com/item.htm?id=1", 11},
-    {u"https://detail.tmall.com/item.htm?id=1", 11},
-    {u"https://detail.1688.com/offer/1.html", 11},
-    {u"http://www.moko.cc/post/1.html", 12},
-    {u"http://photo.babytree.com/1", 13},
-    {u"http://photo.pconline.com.cn/1", 14},
-    {u"https://bbs.hupu.com/1.html", 15},
-    {u"https://item.jd.com/1.html", 16},
-    {u"http://detail.zol.com.cn/1.html", 16},
-    {u"https://www.instagram.com/someone/", 17},
-    {u"http://huaban.com/boards/123/", 18},
-    {u"https://www.duitang.com/people/?id=1", 18},
-    {u"http://someone.lofter.com/", 19},
-    {u"http://www.topit.me/album/1", 20},
-    {u"http://www.topit.cn/album/1", 20},
+    {u"http://user.qzone.qq.com/12345/photo", 0, QQAlbumKind::Zone, "QqZone"},
+    {u"http://qun.qzone.qq.com/group#!/678/photo", 0, QQAlbumKind::Group, "QqGroup"},
+    {u"http://t.qq.com/someone/album", 0, QQAlbumKind::TencentWeibo, "TencentWeibo"},
+    {u"http://xiangce.baidu.com/u/1", 1, QQAlbumKind::Zone, "BaiduAlbum"},
+    {u"http://photo.163.com/user/", 2, QQAlbumKind::Zone, "NetEase163"},
+    {u"http://photo.renren.com/photo/1", 3, QQAlbumKind::Zone, "Renren"},
+    {u"http://photo.weibo.com/123/albums", 4, QQAlbumKind::Zone, "SinaWeibo"},
+    {u"http://www.56.com/p1/album", 5, QQAlbumKind::Zone, "Site56"},
+    {u"http://my.poco.cn/album/1", 6, QQAlbumKind::Zone, "Poco"},
+    {u"http://www.yupoo.com/photos/x/", 7, QQAlbumKind::Zone, "Yupoo"},
+    {u"http://photo.51.com/u/1", 8, QQAlbumKind::Zone, "Site51"},
+    {u"http://photo.pchome.net/1", 10, QQAlbumKind::Zone, "PcHome"},
+    {u"https://item.taobao.com/item.htm?id=1", 11, QQAlbumKind::Zone, "Taobao"},
+    {u"https://detail.tmall.com/item.htm?id=1", 11, QQAlbumKind::Zone, "Tmall"},
+    {u"https://detail.1688.com/offer/1.html", 11, QQAlbumKind::Zone, "Alibaba1688"},
+    {u"http://www.moko.cc/post/1.html", 12, QQAlbumKind::Zone, "Moko"},
+    {u"http://photo.babytree.com/1", 13, QQAlbumKind::Zone, "BabyTree"},
+    {u"http://photo.pconline.com.cn/1", 14, QQAlbumKind::Zone, "PcOnline"},
+    {u"https://bbs.hupu.com/1.html", 15, QQAlbumKind::Zone, "Hupu"},
+    {u"https://item.jd.com/1.html", 16, QQAlbumKind::Zone, "JingDong"},
+    {u"http://detail.zol.com.cn/1.html", 16, QQAlbumKind::Zone, "Zol"},
+    {u"https://www.instagram.com/someone/", 17, QQAlbumKind::Zone, "Instagram"},
+    {u"http://huaban.com/boards/123/", 18, QQAlbumKind::Zone, "Huaban"},
+    {u"https://www.duitang.com/people/?id=1", 18, QQAlbumKind::Zone, "Duitang"},
+    {u"http://someone.lofter.com/", 19, QQAlbumKind::Zone, "Lofter"},
+    {u"http://www.topit.me/album/1", 20, QQAlbumKind::Zone, "TopitMe"},
+    {u"http://www.topit.cn/album/1", 20, QQAlbumKind::Zone, "TopitCn"},
     // Tie-breaks: the earliest row wins anywhere in the text, query string included.
-    {u"http://huaban.com/boards/1/?from=baidu.com", 1},
-    {u"http://photo.163.com/share?u=http://user.qzone.qq.com/1", 2},
-    {u"http://photo.sina.com.cn/?weibo.com/x", 4},
+    {u"http://huaban.com/boards/1/?from=baidu.com", 1, QQAlbumKind::Zone, "TieHuabanWithBaiduInQuery"},
+    {u"http://photo.163.com/share?u=http://user.qzone.qq.com/1", 2, QQAlbumKind::Zone,
+     "Tie163WithQzoneInQuery"},
+    {u"http://photo.sina.com.cn/?weibo.com/x", 4, QQAlbumKind::Zone, "TieSinaWithWeiboInQuery"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Sites, RecognizeSiteCodeTable, ::testing::ValuesIn(kAddresses));
+INSTANTIATE_TEST_SUITE_P(Sites, RecognizeSiteCodeTable, ::testing::ValuesIn(kAddresses),
+                         [](const ::testing::TestParamInfo<RecognitionRow>& row) {
+                             return std::string(row.param.label);
+                         });
 
 TEST(RecognizeSiteCode, EveryCodeButNineIsReachable) {
     std::set<int> codes;

@@ -9,6 +9,7 @@ struct CodePageRow {
     CodePage codePage;
     std::string bytes;
     WString text;
+    const char* label;
 };
 
 void PrintTo(const CodePageRow& row, std::ostream* os) {
@@ -23,12 +24,14 @@ TEST_P(CodePageRoundTrip, DecodesAndEncodes) {
     EXPECT_EQ(EncodeText(row.text, row.codePage), row.bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, CodePageRoundTrip,
-                         ::testing::Values(CodePageRow{CodePage::Utf8, "a\xE4\xB8\xAD", u"a中"},
-                                           CodePageRow{CodePage::Gbk, "a\xD6\xD0\xCE\xC4", u"a中文"},
-                                           CodePageRow{CodePage::Big5, "\xA4\xA4\xA4\xE5", u"中文"},
-                                           CodePageRow{CodePage::EucKr, "\xC7\xD1\xB1\xDB", u"한글"},
-                                           CodePageRow{CodePage::Gbk, "", u""}));
+INSTANTIATE_TEST_SUITE_P(
+    Pages, CodePageRoundTrip,
+    ::testing::Values(CodePageRow{CodePage::Utf8, "a\xE4\xB8\xAD", u"a中", "Utf8Text"},
+                      CodePageRow{CodePage::Gbk, "a\xD6\xD0\xCE\xC4", u"a中文", "GbkText"},
+                      CodePageRow{CodePage::Big5, "\xA4\xA4\xA4\xE5", u"中文", "Big5Text"},
+                      CodePageRow{CodePage::EucKr, "\xC7\xD1\xB1\xDB", u"한글", "EucKrText"},
+                      CodePageRow{CodePage::Gbk, "", u"", "EmptyGbkText"}),
+    [](const ::testing::TestParamInfo<CodePageRow>& row) { return std::string(row.param.label); });
 
 TEST(CodePage, InvalidInputBecomesReplacementCharacters) {
     // 0xFF is no GBK lead byte; the valid text around it survives.
