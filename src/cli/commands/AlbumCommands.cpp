@@ -6,12 +6,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "cli/CliSettings.h"
@@ -255,21 +257,34 @@ std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string item = text.substr(start, comma - start);
-        int first = 0;
-        int last = 0;
-        char extra = 0;
-        if (std::sscanf(item.c_str(), "%d-%d%c", &first, &last, &extra) == 2) {
-        } else if (std::sscanf(item.c_str(), "%d%c", &first, &extra) == 1) {
-            last = first;
-        } else {
+        const std::string_view item = std::string_view(text).substr(start, comma - start);
+        // A number as a whole, refused when it does not fit rather than cut to fit.
+        const auto number = [](std::string_view digits) -> std::optional<int> {
+            // "2, 5-7" as typed with blanks.
+            while (!digits.empty() && digits.front() == ' ') {
+                digits.remove_prefix(1);
+            }
+            while (!digits.empty() && digits.back() == ' ') {
+                digits.remove_suffix(1);
+            }
+            int value = 0;
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+            if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+                return std::nullopt;
+            }
+            return value;
+        };
+        const size_t dash = item.find('-', 1);
+        const auto first = number(item.substr(0, dash));
+        const auto last = dash == std::string_view::npos ? first : number(item.substr(dash + 1));
+        if (!first || !last) {
             return std::nullopt;
         }
         // A run takes at most 65535 albums.
-        if (first < 1 || last < first || last > 65535) {
+        if (*first < 1 || *last < *first || *last > 65535) {
             return std::nullopt;
         }
-        for (int n = first; n <= last; ++n) {
+        for (int n = *first; n <= *last; ++n) {
             positions.insert(n - 1);
         }
         start = comma + 1;
