@@ -80,7 +80,9 @@ class FetchCommandFailure : public FetchCommand, public ::testing::WithParamInte
 
 TEST_P(FetchCommandFailure, ExitsWithOneAndSaysWhy) {
     server().Route("/f", GetParam().response);
-    std::vector<std::string> args = {"fetch", server().url("/f"), "--timeout", "400", "--pause", "0"};
+    // Time enough to connect under ThreadSanitizer on a busy machine: only the time-out row may
+    // end by the clock.
+    std::vector<std::string> args = {"fetch", server().url("/f"), "--timeout", "3000", "--pause", "0"};
     for (const std::string& arg : GetParam().extraArgs) {
         args.push_back(arg == "TARGET" ? downloads.file("f.jpg") : arg);
     }
@@ -95,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, FetchCommandFailure,
     // TARGET stands for a file in the test's download folder.
     ::testing::Values(FailureRow{"timeout",
-                                 Response{.body = "late", .headerDelay = std::chrono::milliseconds(5000)},
+                                 Response{.body = "late", .headerDelay = std::chrono::milliseconds(10000)},
                                  {},
                                  "time-out"},
                       FailureRow{"size_limit",
