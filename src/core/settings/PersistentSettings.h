@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "core/settings/SiteCodes.h"
 #include "core/text/WideText.h"
 
 namespace albumora {
@@ -17,13 +18,6 @@ inline constexpr std::size_t kNamingTextSlotUnits = 40;
 inline constexpr std::size_t kNamingTextMaxChars = 38;  // what the file-name dialog stores
 inline constexpr int kHistorySlots = 5;
 inline constexpr std::size_t kHistorySlotUnits = 400;
-
-// The site codes whose first-run defaults or settings-menu items differ from the rest.
-inline constexpr int kSiteCodeYupoo = 7;
-inline constexpr int kSiteCode51 = 8;
-inline constexpr int kSiteCodeTaobao = 11;
-inline constexpr int kSiteCodeJd = 16;
-inline constexpr int kSiteCodeInstagram = 17;
 
 // Bits of SiteNamingRecord::optionFlags, one settings-menu item each.
 inline constexpr std::uint16_t OPT_FIX_FORMAT = 0x0001;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/files/AtomicFile.h"
-#include "core/sites/SiteRecognition.h"
+#include "core/settings/SiteCodes.h"
 
 namespace albumora {
 

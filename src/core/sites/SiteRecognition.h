@@ -2,13 +2,10 @@
 
 #include <optional>
 
+#include "core/settings/SiteCodes.h"
 #include "core/text/WideText.h"
 
 namespace albumora {
-
-inline constexpr int kSiteCodeCount = 21;  // codes 0..20; 9 is never assigned
-inline constexpr int kSiteCodeQQ = 0;
-inline constexpr int kSiteCodeHuabanDuitang = 18;
 
 // Entries of the album kind selector, shown for the QQ family only.
 enum class QQAlbumKind : int { Zone = 0, Group = 1, TencentWeibo = 2 };

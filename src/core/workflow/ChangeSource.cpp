@@ -10,19 +10,17 @@
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/sites/DuitangPages.h"
-#include "core/sites/SiteAdapters.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRecognition.h"
 #include "core/text/CodePage.h"
 #include "core/workflow/Messages.h"
+#include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {
 
 namespace {
 
-// The site that has no picture-type marker other than its videos.
-constexpr int kSiteCodeVideos = 17;
 constexpr WStringView kForcedVideoExtension = u".mp4";
 
 WString CountText(const char16_t* before, long long count, const char16_t* after) {
