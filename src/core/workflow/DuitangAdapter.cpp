@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "core/sites/DuitangPages.h"
-#include "core/sites/SiteAdapters.h"
+#include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/Workflow.h"
 
