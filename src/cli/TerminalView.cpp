@@ -133,13 +133,6 @@ std::vector<int> TerminalView::ChosenAlbums() {
     return positions;
 }
 
-void TerminalView::StartDownload() {
-    m_downloadStartedByList = true;
-    if (m_workflow && !m_listOnly) {
-        m_workflow->OnDownloadButton();
-    }
-}
-
 void TerminalView::ShowPictureProgress(unsigned done, unsigned total, unsigned failed) {
     const auto now = std::chrono::steady_clock::now();
     std::lock_guard lock(m_mutex);

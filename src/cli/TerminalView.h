@@ -20,7 +20,7 @@ std::string Printable(WStringView text);
 // The workers' view on a terminal: status texts and messages on standard error, the progress as one
 // live line when standard error is a terminal. When only listing, album rows go to standard output
 // and a single album's automatic download is not started; when downloading, rows go to standard
-// error.
+// error, and the command presses the download button when the list has ended.
 class TerminalView final : public WorkflowView {
 public:
     TerminalView(WString address, WString saveFolder, bool listOnly);
@@ -33,7 +33,6 @@ public:
 
     // Positions the download takes; all albums when never set.
     void ChooseAlbums(std::set<int> positions);
-    bool downloadStartedByList() const { return m_downloadStartedByList; }
     unsigned messagesShown() const { return m_messagesShown; }
 
     void SetStatusText(StatusLine line, const WString& text) override;
@@ -45,7 +44,9 @@ public:
     void RefreshGrid() override {}
     void SelectAllAlbums() override;
     std::vector<int> ChosenAlbums() override;
-    void StartDownload() override;
+    // The command's own thread presses the download button once the list has ended, as the
+    // window's thread does: the list worker never starts the download worker.
+    void StartDownload() override {}
     void HistoryAdded(HistoryKind, const WString&) override {}
     WString AddressText() override { return m_address; }
     WString SaveFolderText() override { return m_saveFolder; }
@@ -74,7 +75,6 @@ private:
     std::chrono::steady_clock::time_point m_lastDrawn;
     std::set<int> m_chosen;     // empty: every album
     std::string m_batchPrefix;  // "[2/5] " while a batch of several addresses runs
-    std::atomic<bool> m_downloadStartedByList{false};
     std::atomic<unsigned> m_messagesShown{0};
 };
 

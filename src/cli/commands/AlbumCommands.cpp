@@ -340,11 +340,10 @@ AddressOutcome DownloadAddress(CliContext& context, const WString& address, Down
             outcome.code = ListExitCode(workflow.lastListResult());
             return outcome;
         }
-        // A single board or album starts its own download when listed; anything else is ours to
-        // start. After Ctrl-C the workflow starts nothing.
-        if (!view.downloadStartedByList()) {
-            workflow.OnDownloadButton();
-        }
+        // A single board or album asks for its download when listed, anything else is downloaded
+        // as chosen: either way this thread presses the button, as the window's does. After
+        // Ctrl-C the workflow starts nothing.
+        workflow.OnDownloadButton();
         workflow.WaitForWorkers();
     }
     outcome.result = workflow.lastRunResult();
