@@ -17,6 +17,7 @@ void PrintUsage(std::FILE* out, const std::vector<std::unique_ptr<albumora::cli:
         "albumora-cli: download whole picture albums from Huaban and Duitang\n"
         "\n"
         "Usage: albumora-cli [--settings-dir DIR] COMMAND [ARGS]\n"
+        "       albumora-cli --version\n"
         "\n"
         "Commands:\n"
         "  help\n"
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
             settingsDir = args[++i];
         } else if (args[i] == "--help") {
             PrintUsage(stdout, commands);
+            return static_cast<int>(ExitCode::Ok);
+        } else if (args[i] == "--version") {
+            std::printf("albumora-cli %s\n", ALBUMORA_VERSION);
             return static_cast<int>(ExitCode::Ok);
         } else {
             std::fprintf(stderr, "albumora-cli: unknown option '%s'\n\n", args[i].c_str());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "support/FakeSites.h"
 #include "support/ProcessRunner.h"
 #include "support/TempFolder.h"
@@ -144,6 +146,18 @@ TEST_F(AlbumCommandsTest, TerminalShowsOneLiveLineOfPicturesRateAndFailures) {
         Cli({"download", "http://www.duitang.com/album/?id=910", "--save", m_save.path()});
     EXPECT_EQ(piped.err.find('\r'), std::string::npos) << piped.err;
     EXPECT_NE(piped.err.find("已下载"), std::string::npos) << piped.err;
+}
+
+TEST_F(AlbumCommandsTest, HelpNamesTheOptionsAndVersionTheNumber) {
+    const ProcessResult help = Cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--input-file", "--new-only", "--albums", "--save", "--version"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+    const ProcessResult version = Cli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("albumora-cli ", 0), 0u) << version.out;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(version.out.at(13)))) << version.out;
 }
 
 TEST_F(AlbumCommandsTest, DownloadWithoutSaveFolderIsAUsageError) {
