@@ -59,7 +59,7 @@ double Timed(gui::CAlbumoraDlg& window, const std::function<void()>& action) {
     QElapsedTimer timer;
     timer.start();
     action();
-    ServeUntil([&] { return window.workflow().viewState == kViewIdle; });
+    ServeUntil([&] { return window.workflow().viewState == ViewState::Idle; });
     QCoreApplication::processEvents();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
@@ -127,7 +127,7 @@ ListTimes ListWithCovers(bool thumbnails, int albumCount) {
     ServeUntil([&] { return window.isReady(); });
     if (thumbnails) {
         window.findChild<QCheckBox*>(QStringLiteral("pictureViewBox"))->click();
-        ServeUntil([&] { return window.workflow().viewState == kViewIdle; });
+        ServeUntil([&] { return window.workflow().viewState == ViewState::Idle; });
     }
     auto* listButton = window.findChild<QPushButton*>(QStringLiteral("listButton"));
     window.findChild<gui::CComboBox2*>(QStringLiteral("addressBox"))
@@ -136,7 +136,8 @@ ListTimes ListWithCovers(bool thumbnails, int albumCount) {
     timer.start();
     listButton->click();
     ServeUntil([&] {
-        return window.workflow().listState == kListIdle && listButton->text() == QStringLiteral("获取相册");
+        return window.workflow().listState == ListState::Idle &&
+               listButton->text() == QStringLiteral("获取相册");
     });
     ListTimes times;
     times.listed = static_cast<double>(timer.nsecsElapsed()) / 1e9;

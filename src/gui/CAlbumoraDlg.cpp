@@ -321,15 +321,15 @@ bool CAlbumoraDlg::OnUiThread() const {
 void CAlbumoraDlg::Shutdown() {
     m_gate.Close();
     m_workflow.RequestStop();
-    std::uint8_t rebuilding = kViewRebuilding;
-    m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+    ViewState rebuilding = ViewState::Rebuilding;
+    m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
     m_covers->Cancel();
     JoinRebuildThread();
     m_workflow.WaitForWorkers();
 }
 
 void CAlbumoraDlg::closeEvent(QCloseEvent* event) {
-    if (m_workflow.downloadState != kDownloadIdle &&
+    if (m_workflow.downloadState != DownloadState::Idle &&
         QMessageBox::question(this, windowTitle(),
                               QStringLiteral("正在下载图片，退出将终止下载。确定要退出吗？"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
@@ -344,7 +344,7 @@ bool CAlbumoraDlg::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         // Only to start a fetch: a running one is stopped with the button itself.
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_listButton->isEnabled() &&
-            m_workflow.listState == kListIdle) {
+            m_workflow.listState == ListState::Idle) {
             m_listButton->click();
             return true;
         }

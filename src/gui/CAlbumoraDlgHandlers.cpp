@@ -48,7 +48,7 @@ void CAlbumoraDlg::OnListButton() {
     if (!m_workflow.ready) {
         return;
     }
-    if (m_workflow.listState != kListIdle) {
+    if (m_workflow.listState != ListState::Idle) {
         // Only asks for the stop; the worker resets the button when it has ended.
         m_workflow.OnListButton();
         return;
@@ -118,13 +118,13 @@ void CAlbumoraDlg::OnSelectAll(bool checked) {
 }
 
 void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
-    if (m_workflow.viewState != kViewIdle) {
+    if (m_workflow.viewState != ViewState::Idle) {
         const auto answer =
             QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
                                   QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
-            std::uint8_t rebuilding = kViewRebuilding;
-            m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+            ViewState rebuilding = ViewState::Rebuilding;
+            m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
             m_covers->Cancel();
         }
         const QSignalBlocker quiet(m_pictureViewBox);
@@ -136,14 +136,14 @@ void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
     }
     m_findLink->setEnabled(!checked);
     m_filterLink->setEnabled(!checked);
-    m_workflow.viewState = kViewRebuilding;
+    m_workflow.viewState = ViewState::Rebuilding;
     m_pictureView = checked;
     SetUpGrid();
     StartRebuildThread();
 }
 
 void CAlbumoraDlg::OnRatingSort() {
-    if (m_workflow.viewState != kViewIdle) {
+    if (m_workflow.viewState != ViewState::Idle) {
         return;
     }
     if (m_ratingSortLink->text().contains(QStringLiteral("↑"))) {
@@ -157,7 +157,7 @@ void CAlbumoraDlg::OnRatingSort() {
 }
 
 void CAlbumoraDlg::OnRestoreOrder() {
-    if (m_workflow.viewState != kViewIdle) {
+    if (m_workflow.viewState != ViewState::Idle) {
         return;
     }
     m_workflow.albums.SortByListIndex();
@@ -165,7 +165,7 @@ void CAlbumoraDlg::OnRestoreOrder() {
 }
 
 void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
-    if (m_workflow.viewState != kViewIdle) {
+    if (m_workflow.viewState != ViewState::Idle) {
         return;
     }
     m_workflow.filterText = Trimmed(ToWString(keyword));
@@ -316,19 +316,20 @@ void CAlbumoraDlg::StartRebuildThread() {
     try {
         m_rebuildThread = std::thread([this] { RebuildLoop(); });
     } catch (const std::system_error&) {
-        m_workflow.viewState = kViewIdle;
+        m_workflow.viewState = ViewState::Idle;
     }
 }
 
 void CAlbumoraDlg::RebuildLoop() {
-    for (size_t p = 0; p < m_workflow.albums.size() && m_workflow.viewState != kViewStopRequested; ++p) {
+    for (size_t p = 0; p < m_workflow.albums.size() && m_workflow.viewState != ViewState::StopRequested;
+         ++p) {
         AddGridEntry(static_cast<int>(p));
         if (p % 10 == 0) {
             RefreshGrid();
         }
     }
     // The view is built when its covers are in; a stop cancels them.
-    if (m_workflow.viewState != kViewStopRequested) {
+    if (m_workflow.viewState != ViewState::StopRequested) {
         m_covers->WaitUntilIdle();
     }
     RefreshGrid();
@@ -336,17 +337,17 @@ void CAlbumoraDlg::RebuildLoop() {
 }
 
 void CAlbumoraDlg::FinishRebuild() {
-    m_workflow.viewState = kViewIdle;
+    m_workflow.viewState = ViewState::Idle;
     // A filter holds for one rebuild.
     m_workflow.filterText.clear();
 }
 
 void CAlbumoraDlg::StopRebuild() {
-    std::uint8_t rebuilding = kViewRebuilding;
-    m_workflow.viewState.compare_exchange_strong(rebuilding, kViewStopRequested);
+    ViewState rebuilding = ViewState::Rebuilding;
+    m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
     m_covers->Cancel();
     JoinRebuildThread();
-    m_workflow.viewState = kViewIdle;
+    m_workflow.viewState = ViewState::Idle;
 }
 
 void CAlbumoraDlg::JoinRebuildThread() {

@@ -23,10 +23,6 @@ QAction* AddCommand(QMenu* menu, const QString& text, int command) {
     return action;
 }
 
-int SettingsSlot(int siteCode) {
-    return std::clamp(siteCode, 0, kSettingsSiteSlots - 1);
-}
-
 }  // namespace
 
 QMenuBar* CAlbumoraDlg::BuildMenus() {
@@ -71,8 +67,7 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
 
 void CAlbumoraDlg::UpdateSettingsMenu() {
     const int site = m_workflow.currentSiteCode;
-    const std::uint16_t flags =
-        m_workflow.SettingsCopy().namingRecords[static_cast<size_t>(SettingsSlot(site))].optionFlags;
+    const std::uint16_t flags = m_workflow.SettingsCopy().namingRecords[SettingsSlot(site)].optionFlags;
     for (QAction* action : m_settingsMenu->actions()) {
         if (const OptionInfo* option = FindOptionByMenuCommand(action->data().toInt())) {
             action->setChecked((flags & option->bit) != 0);
@@ -83,7 +78,7 @@ void CAlbumoraDlg::UpdateSettingsMenu() {
 
 void CAlbumoraDlg::OnOptionToggled(int menuCommand) {
     const OptionInfo* option = FindOptionByMenuCommand(menuCommand);
-    const size_t slot = static_cast<size_t>(SettingsSlot(m_workflow.currentSiteCode));
+    const size_t slot = SettingsSlot(m_workflow.currentSiteCode);
     m_workflow.EditSettings(
         [&](PersistentSettings& settings) { ToggleOption(settings.namingRecords[slot], option->bit); });
     UpdateSettingsMenu();

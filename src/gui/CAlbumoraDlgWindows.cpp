@@ -34,8 +34,7 @@ void CAlbumoraDlg::ConnectSecondaryWindows() {
 }
 
 void CAlbumoraDlg::EditDownloadParams() {
-    const auto slot =
-        static_cast<size_t>(std::clamp(m_workflow.currentSiteCode.load(), 0, kSettingsSiteSlots - 1));
+    const std::size_t slot = SettingsSlot(m_workflow.currentSiteCode);
     SiteDownloadParams params = m_workflow.SettingsCopy().downloadParams[slot];
     if (CDlgDownSet(params, this).exec() == QDialog::Accepted) {
         m_workflow.EditSettings(
@@ -44,8 +43,7 @@ void CAlbumoraDlg::EditDownloadParams() {
 }
 
 void CAlbumoraDlg::EditFileNameSettings() {
-    const auto slot =
-        static_cast<size_t>(std::clamp(m_workflow.currentSiteCode.load(), 0, kSettingsSiteSlots - 1));
+    const std::size_t slot = SettingsSlot(m_workflow.currentSiteCode);
     SiteNamingRecord record = m_workflow.SettingsCopy().namingRecords[slot];
     if (CDlgSaveSet(record, this).exec() == QDialog::Accepted) {
         m_workflow.EditSettings([&](PersistentSettings& settings) { settings.namingRecords[slot] = record; });

@@ -201,7 +201,7 @@ TEST_F(MainWindowTest, CoversArriveBesideTheListingInAnyOrderAndLandInTheirCells
     }
     OpenWindow();
     Control<QCheckBox>("pictureViewBox")->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
     gui::CMyGridCtrl* grid = window().grid();
 
     List(kDuitangUserAddress);
@@ -230,7 +230,7 @@ TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
     auto* pictureView = Control<QCheckBox>("pictureViewBox");
 
     pictureView->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
     ASSERT_TRUE(grid->thumbnailView());
     EXPECT_EQ(grid->GetRowCount(), 1);
     EXPECT_EQ(grid->GetColumnCount(), 6);
@@ -248,11 +248,11 @@ TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
 
     // Back and forth again: the covers are not fetched a second time.
     pictureView->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
     EXPECT_EQ(Column(1).size(), 3);
     pictureView->click();
-    ASSERT_TRUE(
-        WaitUntil([&] { return window().workflow().viewState == kViewIdle && grid->GetRowCount() == 1; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return window().workflow().viewState == ViewState::Idle && grid->GetRowCount() == 1; }));
     for (const std::string& path : coverPaths) {
         EXPECT_EQ(SharedTestServer().requestsFor(path).size(), 1u) << path;
     }
@@ -279,7 +279,7 @@ TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
     List(kDuitangUserAddress);
     auto* pictureView = Control<QCheckBox>("pictureViewBox");
     pictureView->click();
-    ASSERT_EQ(window().workflow().viewState, kViewRebuilding);
+    ASSERT_EQ(window().workflow().viewState, ViewState::Rebuilding);
 
     ModalAnswerer answers({[](QWidget* dialog) {
         auto* question = qobject_cast<QMessageBox*>(dialog);
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
     EXPECT_EQ(answers.answered(), 1);
     // The box keeps the view that is being built.
     EXPECT_TRUE(pictureView->isChecked());
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == kViewIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
     EXPECT_EQ(SharedTestServer().requestsFor(CoverPath(user.albums.back())).size(), 0u);
 }
 

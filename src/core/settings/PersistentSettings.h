@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,12 @@ namespace albumora {
 
 // soft.dat has room for site codes 0..23, of which the recogniser uses 0..20.
 inline constexpr int kSettingsSiteSlots = 24;
+
+// The settings records of a site code; a code outside the records uses the nearest one.
+inline std::size_t SettingsSlot(int siteCode) {
+    return static_cast<std::size_t>(std::clamp(siteCode, 0, kSettingsSiteSlots - 1));
+}
+
 inline constexpr std::size_t kSettingsFileSize = 19808;
 inline constexpr std::size_t kNamingTextSlotUnits = 40;
 inline constexpr std::size_t kNamingTextMaxChars = 38;  // what the file-name dialog stores

@@ -1,18 +1,10 @@
-#include <sys/stat.h>
-#include <algorithm>
-
-#include <ctime>
-
-#include "core/files/AtomicFile.h"
-#include "core/files/FileHelpers.h"
+// The list worker: the albums behind the address in the box, listed by the site's adapter.
 #include "core/files/SafeFileName.h"
 #include "core/net/CookieStore.h"
-#include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsFolder.h"
+#include "core/settings/SiteCodes.h"
 #include "core/sites/DuitangPages.h"
 #include "core/sites/SiteAddress.h"
-#include "core/sites/SiteRecognition.h"
-#include "core/text/CodePage.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Workflow.h"
@@ -20,8 +12,6 @@
 namespace albumora {
 
 namespace {
-
-constexpr WStringView kForcedVideoExtension = u".mp4";
 
 WString CountText(const char16_t* before, long long count, const char16_t* after) {
     return WString(before) + IntToText(count) + after;
@@ -42,7 +32,7 @@ void Workflow::GetListFunc() {
             std::lock_guard lock(m_resultMutex);
             m_lastList = result;
         }
-        listState = kListIdle;
+        listState = ListState::Idle;
         return;
     }
     m_view.ApplyControlState(ControlMoment::ListStarts, true);
@@ -83,7 +73,7 @@ void Workflow::GetListFunc() {
     m_view.RefreshGrid();
     const auto n = static_cast<long long>(albums.size());
     // Whoever stopped the fetch does not want a download to start by itself.
-    const bool stopped = listState == kListStopRequested || m_abandoned;
+    const bool stopped = listState == ListState::StopRequested || m_abandoned;
     result.albums = albums.size();
     result.stopped = stopped;
     result.complete = outcome.complete && !stopped;
@@ -101,7 +91,7 @@ void Workflow::GetListFunc() {
     } else {
         m_view.SetStatusText(StatusLine::Main, ListDoneText(n));
     }
-    listState = kListIdle;
+    listState = ListState::Idle;
     m_view.ApplyControlState(ControlMoment::ListEnds, n == 0);
     // From here on only calls that do not wait on the interface thread: it may already be joining
     // this thread for the next fetch. The address box was disabled during the fetch, so the text
@@ -112,272 +102,6 @@ void Workflow::GetListFunc() {
             m_view.SelectAllAlbums();
             m_view.StartDownload();
         }
-    }
-}
-
-bool Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
-    std::string bytes;
-    job.ForEachPictureUrl([&bytes](const WString& url) {
-        bytes += EncodeText(url, CodePage::Gbk);
-        bytes += "\r\n";
-    });
-    return WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
-}
-
-void Workflow::FormatPass(WStringView forcedExtension) {
-    for (size_t i = 0; i < job.size(); ++i) {
-        const auto picture = job.PictureAt(i);
-        auto path = job.TargetPath(i);
-        if (!picture || !path || !FixPictureExtension(*path, forcedExtension)) {
-            continue;
-        }
-        const WString storedAs = path->substr(path->rfind(u'/') + 1);
-        job.SetFileName(i, storedAs);
-        // The next run names the picture as this one did: the journal must lead it to the new name.
-        struct stat info {};
-        if (storedAs != picture->fileName && ::stat(ToUtf8(*path).c_str(), &info) == 0) {
-            m_journal.Record(picture->url,
-                             {picture->fileName, static_cast<std::uint64_t>(info.st_size), storedAs});
-        }
-    }
-}
-
-void Workflow::OrderPass() {
-    // Picture 0 is the newest, each following one a minute older, so that a view sorted by time
-    // shows the album's own order.
-    const std::int64_t now = std::time(nullptr);
-    for (size_t i = 0; i < job.size(); ++i) {
-        if (const auto path = job.TargetPath(i)) {
-            SetFileTimes(*path, now - 60 * static_cast<std::int64_t>(i));
-        }
-    }
-}
-
-namespace {
-
-// The last status line of a download run: done only when everything chosen was saved, then what
-// failed, what was incomplete, what the user's filters kept out and what was there already.
-WString RunSummaryText(const DownloadRunResult& result) {
-    WString text(result.stopped ? kStatusDownloadStopped
-                                : (result.Complete() ? kStatusDownloadDone : kStatusDownloadIncomplete));
-    const std::uint32_t failed = result.picturesFailed + (result.stopped ? 0 : result.picturesNotFetched);
-    if (failed > 0) {
-        text += u"，" + IntToText(failed) + u"张图片下载失败";
-    }
-    if (result.sideFilesFailed > 0) {
-        text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
-    }
-    if (result.picturesFiltered > 0) {
-        text += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
-    }
-    if (result.picturesSkipped > 0) {
-        text += u"，" + IntToText(result.picturesSkipped) + u"张图片以前已下载";
-    }
-    // The albums by name, as long as the line stays readable.
-    constexpr size_t kAlbumsNamed = 2;
-    const auto& incomplete = result.incompleteAlbums;
-    for (size_t i = 0; i < incomplete.size() && i < kAlbumsNamed; ++i) {
-        text += u"；" + incomplete[i];
-    }
-    if (incomplete.size() > kAlbumsNamed) {
-        text += u"；共" + IntToText(static_cast<long long>(incomplete.size())) + u"个相册不完整";
-    }
-    return text;
-}
-
-}  // namespace
-
-void Workflow::DownPicFunc() {
-    extension = ReadExtensionSettings(m_settingsFolder);
-    DownloadRunResult result;
-    auto publish = [this](const DownloadRunResult& value) {
-        std::lock_guard lock(m_resultMutex);
-        m_lastResult = value;
-    };
-    result.error = true;  // until the run is under way
-    publish(result);
-    const WString saveFolder = Trimmed(m_view.SaveFolderText());
-    if (saveFolder.empty()) {
-        m_view.ShowMessage(WString(kMsgSetSaveFolder));
-        downloadState = kDownloadIdle;
-        return;
-    }
-    // A folder typed as relative names the same folder whatever the working directory of a later run.
-    WString runFolder =
-        saveFolder.front() == u'/' ? saveFolder : FromUtf8(AbsoluteFolder(ToUtf8(saveFolder)));
-    if (runFolder.empty()) {
-        m_view.ShowMessage(WString(kMsgBadSaveFolder));
-        downloadState = kDownloadIdle;
-        return;
-    }
-    if (runFolder.back() != u'/') {
-        runFolder += u"/";
-    }
-    runFolder += ownerName;
-    if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
-        m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
-        downloadState = kDownloadIdle;
-        return;
-    }
-    SetFolderTimes(runFolder, std::time(nullptr));
-    m_runFolder = runFolder;
-    m_view.ApplyControlState(ControlMoment::DownloadStarts, albums.size() == 0);
-    job.SetAlbumFolder(runFolder);
-    const int siteCode = currentSiteCode;
-    {
-        std::lock_guard lock(m_settingsMutex);
-        const size_t slot = static_cast<size_t>(std::clamp(siteCode, 0, kSettingsSiteSlots - 1));
-        m_run.naming = m_settings.namingRecords[slot];
-        m_run.params = m_settings.downloadParams[slot];
-    }
-    m_run.naming.optionFlags |= m_forcedRunOptions.load();
-    counters.CopyParams(m_run.params);
-    m_names.StartRun();
-
-    std::vector<int> positions = m_view.ChosenAlbums();
-    const size_t recordCount = albums.size();
-    std::erase_if(positions, [&](int p) { return p < 0 || static_cast<size_t>(p) >= recordCount; });
-    albums.selectedCount = static_cast<int>(positions.size());
-    result.error = positions.empty();
-    if (positions.empty()) {
-        m_view.ShowMessage(WString(kMsgNoAlbumChosen));
-    }
-
-    bool asked = false;
-    bool continueAfterStop = false;
-    // The album counter of the window is 16 bits wide.
-    const size_t albumCount = std::min<size_t>(positions.size(), 65535);
-    for (size_t k = 0; k < albumCount; ++k) {
-        m_view.ShowAlbumState(positions[k], AlbumRunState::Waiting, 0, 0, 0);
-    }
-    size_t k = 0;
-    for (; k < albumCount && downloadState != kDownloadStopRequested; ++k) {
-        const int p = positions[k];
-        job.Clear();
-        job.SetAlbumFolder(runFolder);
-        m_albumFolderFailed = false;
-        m_sideFileFailed = false;
-        m_journal.Close();
-        std::uint8_t state = downloadState;
-        while (state != kDownloadStopRequested &&
-               !downloadState.compare_exchange_weak(state, kDownloadRunning)) {
-        }
-        if (state == kDownloadStopRequested) {
-            break;
-        }
-        counters.stopRequested.Clear();
-        m_view.ShowAlbumState(p, AlbumRunState::Collecting, 0, 0, 0);
-        m_view.SetStatusText(StatusLine::Main,
-                             u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
-                                 IntToText(static_cast<long long>(positions.size())) + u"个图集");
-        m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
-        StageOutcome collected;
-        if (siteCode > 20) {
-            m_view.ShowMessage(WString(kMsgBadSiteCode));
-        } else if (siteCode == kSiteCodeHuabanDuitang) {
-            collected = siteSubKind != kSubKindDuitang ? CollectHuabanPins(*this, p)
-                                                       : CollectDuitangPictures(*this, p);
-        }
-        ++result.albumsDone;
-        const size_t n = job.size();
-        const auto record = albums.AlbumAt(static_cast<size_t>(p));
-        const WString albumName = record ? record->name : WString();
-        const std::int32_t statedCount = record ? record->pictureCount : 0;
-        if (!collected.complete && downloadState != kDownloadStopRequested) {
-            const WString text = AlbumIncompleteText(albumName, n, statedCount, collected.problem);
-            result.incompleteAlbums.push_back(text);
-            m_view.SetStatusText(StatusLine::Main, text);
-        }
-        if (n > 0 && downloadState == kDownloadStopRequested && !asked) {
-            asked = true;
-            // Closing the window or Ctrl-C: nobody is there to answer.
-            continueAfterStop = !m_abandoned && m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
-            if (continueAfterStop) {
-                counters.stopRequested.Clear();
-            }
-        }
-        const auto total = static_cast<unsigned>(n);
-        // The state an album ends in when nothing was lost on the way.
-        const auto unlessLost = [&] {
-            if (downloadState == kDownloadStopRequested) {
-                return AlbumRunState::Stopped;
-            }
-            return collected.complete ? AlbumRunState::Done : AlbumRunState::Incomplete;
-        };
-        if (n == 0 || (downloadState == kDownloadStopRequested && !continueAfterStop)) {
-            result.picturesNotFetched += static_cast<std::uint32_t>(n);
-            m_view.ShowAlbumState(p, unlessLost(), 0, total, 0);
-            continue;
-        }
-        result.picturesCollected += static_cast<std::uint32_t>(n);
-        if (m_albumFolderFailed) {
-            // Told when the folder was tried; its pictures have nowhere to go.
-            result.picturesFailed += static_cast<std::uint32_t>(n);
-            result.incompleteAlbums.push_back(AlbumIncompleteText(
-                albumName, n, statedCount, WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
-            m_view.ShowAlbumState(p, AlbumRunState::Failed, 0, total, total);
-            continue;
-        }
-        if (m_run.naming.HasOption(OPT_THUNDER_LIST_ONLY)) {
-            const bool written = (!record || WriteListFile(*record)) && !m_sideFileFailed;
-            if (!written) {
-                ++result.sideFilesFailed;
-            }
-            m_view.ShowAlbumState(p, written ? unlessLost() : AlbumRunState::Incomplete, 0, total, 0);
-            continue;
-        }
-        m_view.SetStatusText(StatusLine::Progress, WString(kStatusPictureDownloadStarted));
-        m_view.ShowAlbumState(p, AlbumRunState::Downloading, 0, total, 0);
-        DownProcResult album = DownProc();
-        result.picturesFailed += album.failed;
-        result.picturesFiltered += album.filtered;
-        result.picturesNotFetched += album.notFetched;
-        result.picturesSkipped += album.skipped;
-        for (WString& url : album.failedUrls) {
-            if (result.failedPictureUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
-                result.failedPictureUrls.push_back(std::move(url));
-            }
-        }
-        // A marker after failures would make a later run skip the pictures that are missing.
-        if (downloadState != kDownloadStopRequested && collected.complete && album.failed == 0 &&
-            album.notFetched == 0) {
-            if (const auto first = job.PictureAt(0)) {
-                WriteAlbumMarker(job.AlbumFolder(), first->url);
-            }
-        }
-        if (m_run.naming.HasOption(OPT_FIX_FORMAT)) {
-            FormatPass(siteCode == kSiteCodeVideos ? kForcedVideoExtension : WStringView());
-        }
-        if (m_run.naming.HasOption(OPT_FIX_ORDER)) {
-            OrderPass();
-        }
-        if (m_sideFileFailed) {
-            ++result.sideFilesFailed;
-        }
-        const unsigned lost = album.failed + album.notFetched;
-        if (lost > 0 && downloadState != kDownloadStopRequested) {
-            m_view.ShowAlbumState(p, AlbumRunState::Failed, total - lost, total, lost);
-        } else {
-            m_view.ShowAlbumState(p, unlessLost(), total - lost, total, album.failed);
-        }
-    }
-    // The albums a stop kept from their turn.
-    for (; k < albumCount; ++k) {
-        m_view.ShowAlbumState(positions[k], AlbumRunState::Stopped, 0, 0, 0);
-    }
-    m_journal.Close();
-    result.stopped = downloadState == kDownloadStopRequested;
-    publish(result);
-    downloadState = kDownloadIdle;
-    m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
-    // The cookies of the run's last second reach the file now.
-    if (m_cookieStore != nullptr) {
-        m_cookieStore->Flush();
-    }
-    m_view.SetStatusText(StatusLine::Main, RunSummaryText(result));
-    m_view.SetStatusText(StatusLine::Progress, {});
-    if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {
-        m_view.OpenFolder(ToUtf8(job.AlbumFolder()));
     }
 }
 

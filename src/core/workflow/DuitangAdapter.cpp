@@ -3,8 +3,8 @@
 #include <unordered_set>
 
 #include "core/sites/DuitangPages.h"
-#include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Messages.h"
+#include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {
@@ -84,7 +84,7 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
         record.pictureCount = static_cast<std::int32_t>(single.pictureCount);
         record.albumId = workflow.albumKey;
         workflow.AddAlbum(std::move(record));
-        if (workflow.listState != kListStopRequested) {
+        if (workflow.listState != ListState::StopRequested) {
             workflow.Pause(kSingleAlbumPause);
         }
         return {};
@@ -117,7 +117,7 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
             record.coverUrl = entry.coverUrl;
             record.pictureCount = static_cast<std::int32_t>(entry.pictureCount);
             workflow.AddAlbum(std::move(record));
-            if (workflow.listState == kListStopRequested) {
+            if (workflow.listState == ListState::StopRequested) {
                 return {};
             }
         }

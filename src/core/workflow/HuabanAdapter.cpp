@@ -3,9 +3,9 @@
 #include "core/files/SafeFileName.h"
 #include "core/net/CookieStore.h"
 #include "core/sites/HuabanPages.h"
-#include "core/workflow/SiteAdapters.h"
 #include "core/text/StringCtrl.h"
 #include "core/workflow/Messages.h"
+#include "core/workflow/SiteAdapters.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {

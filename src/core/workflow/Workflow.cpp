@@ -89,21 +89,21 @@ bool Workflow::OnListButton() {
     if (!ready) {
         return false;
     }
-    if (listState != kListIdle) {
-        std::uint8_t fetching = kListFetching;
-        if (listState.compare_exchange_strong(fetching, kListStopRequested)) {
+    if (listState != ListState::Idle) {
+        ListState fetching = ListState::Fetching;
+        if (listState.compare_exchange_strong(fetching, ListState::StopRequested)) {
             m_stopPages.Raise();
         }
         return true;
     }
     // The two workers share the album list and the adapters' state: one at a time.
-    if (downloadState != kDownloadIdle || m_abandoned) {
+    if (downloadState != DownloadState::Idle || m_abandoned) {
         return false;
     }
     JoinIfDone(m_listThread);
     albums.ClearAlbumList();
     m_stopPages.Clear();
-    listState = kListFetching;
+    listState = ListState::Fetching;
     siteSubKind = -1;
     currentSiteCode = kSiteCodeHuabanDuitang;
     ++m_workersRunning;
@@ -112,14 +112,14 @@ bool Workflow::OnListButton() {
             RunGuarded(
                 kListWorkerName, [this] { GetListFunc(); },
                 [this] {
-                    listState = kListIdle;
+                    listState = ListState::Idle;
                     m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
                 });
         });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgListThreadFailed));
-        listState = kListIdle;
+        listState = ListState::Idle;
         return false;
     }
     return true;
@@ -128,17 +128,17 @@ bool Workflow::OnListButton() {
 void Workflow::RequestStop() {
     m_abandoned = true;
     m_stopPages.Raise();
-    std::uint8_t listing = kListFetching;
-    listState.compare_exchange_strong(listing, kListStopRequested);
+    ListState listing = ListState::Fetching;
+    listState.compare_exchange_strong(listing, ListState::StopRequested);
     StopDownload();
 }
 
 void Workflow::StopDownload() {
-    std::uint8_t downloading = downloadState;
-    while (downloading != kDownloadIdle &&
-           !downloadState.compare_exchange_weak(downloading, kDownloadStopRequested)) {
+    DownloadState downloading = downloadState;
+    while (downloading != DownloadState::Idle &&
+           !downloadState.compare_exchange_weak(downloading, DownloadState::StopRequested)) {
     }
-    if (downloading != kDownloadIdle) {
+    if (downloading != DownloadState::Idle) {
         m_stopPages.Raise();
         counters.stopRequested.Raise();
         std::lock_guard lock(m_coordinatorMutex);
@@ -147,16 +147,16 @@ void Workflow::StopDownload() {
 }
 
 bool Workflow::OnDownloadButton() {
-    if (downloadState != kDownloadIdle) {
+    if (downloadState != DownloadState::Idle) {
         StopDownload();
         return true;
     }
-    if (listState != kListIdle || m_abandoned) {
+    if (listState != ListState::Idle || m_abandoned) {
         return false;
     }
     JoinIfDone(m_downloadThread);
     m_stopPages.Clear();
-    downloadState = kDownloadRunning;
+    downloadState = DownloadState::Running;
     ++m_workersRunning;
     try {
         m_downloadThread = std::thread([this] {
@@ -168,14 +168,14 @@ bool Workflow::OnDownloadButton() {
                         std::lock_guard lock(m_resultMutex);
                         m_lastResult.error = true;
                     }
-                    downloadState = kDownloadIdle;
+                    downloadState = DownloadState::Idle;
                     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
                 });
         });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
-        downloadState = kDownloadIdle;
+        downloadState = DownloadState::Idle;
         return false;
     }
     return true;
@@ -266,8 +266,8 @@ void Workflow::AddAlbum(ST_PERLISTRECORD record) {
 }
 
 bool Workflow::CollectionEnds() const {
-    const std::uint8_t state = downloadState;
-    return state == kDownloadAlbumDone || state == kDownloadStopRequested;
+    const DownloadState state = downloadState;
+    return state == DownloadState::AlbumDone || state == DownloadState::StopRequested;
 }
 
 bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
@@ -341,8 +341,8 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
         pictureUrl == markerAddress) {
         // The marker is the first picture of the last complete download: the rest was saved then.
         // A stop pressed meanwhile must not be turned into a mere end of the album.
-        std::uint8_t expected = kDownloadRunning;
-        downloadState.compare_exchange_strong(expected, kDownloadAlbumDone);
+        DownloadState expected = DownloadState::Running;
+        downloadState.compare_exchange_strong(expected, DownloadState::AlbumDone);
         return;
     }
     job.AppendPicture(pictureUrl, name, headerText);

@@ -29,19 +29,15 @@ class CookieStore;
 inline constexpr int kSubKindDuitang = 0;
 inline constexpr int kSubKindHuaban = 1;
 
-// listState
-inline constexpr std::uint8_t kListIdle = 0;
-inline constexpr std::uint8_t kListFetching = 1;
-inline constexpr std::uint8_t kListStopRequested = 2;
-// downloadState
-inline constexpr std::uint8_t kDownloadIdle = 0;
-inline constexpr std::uint8_t kDownloadRunning = 1;
-inline constexpr std::uint8_t kDownloadAlbumDone = 2;  // collection of the current album ends early
-inline constexpr std::uint8_t kDownloadStopRequested = 3;
-// viewState
-inline constexpr std::uint8_t kViewIdle = 0;
-inline constexpr std::uint8_t kViewRebuilding = 1;
-inline constexpr std::uint8_t kViewStopRequested = 2;
+// Where the list worker stands. Written by the button that starts or stops it and by the worker
+// at its end.
+enum class ListState : std::uint8_t { Idle, Fetching, StopRequested };
+// Where the download worker stands. Written by the download button and RequestStop (start and
+// stop), by the worker between albums and at its end, and by AddPicture when the marker ends an
+// album's collection (AlbumDone).
+enum class DownloadState : std::uint8_t { Idle, Running, AlbumDone, StopRequested };
+// Where a rebuild of the window's grid stands; the window's own business.
+enum class ViewState : std::uint8_t { Idle, Rebuilding, StopRequested };
 
 // What one list fetch did, for the front end's last words.
 struct ListRunResult {
@@ -155,9 +151,9 @@ public:
 
     std::atomic<int> currentSiteCode{18};
     std::atomic<int> siteSubKind{-1};
-    std::atomic<std::uint8_t> listState{kListIdle};
-    std::atomic<std::uint8_t> downloadState{kDownloadIdle};
-    std::atomic<std::uint8_t> viewState{kViewIdle};
+    std::atomic<ListState> listState{ListState::Idle};
+    std::atomic<DownloadState> downloadState{DownloadState::Idle};
+    std::atomic<ViewState> viewState{ViewState::Idle};
     std::atomic<bool> ready{false};
 
     // Written and read by the workers only, which never run at the same time on them.

@@ -471,7 +471,7 @@ TEST_F(WorkflowTest, StopInTheMiddleOfAnAlbum) {
     EXPECT_LT(fetched, 10u);
     EXPECT_TRUE(workflow().lastRunResult().stopped);
     EXPECT_FALSE(ReadFile(saveFolder() + "堆糖_7788/合集/pic.kvx").exists);
-    EXPECT_EQ(workflow().downloadState, kDownloadIdle);
+    EXPECT_EQ(workflow().downloadState, DownloadState::Idle);
     EXPECT_EQ(view.moments().back(), ControlMoment::DownloadEnds);
 }
 
@@ -506,7 +506,7 @@ TEST_F(WorkflowTest, StoppedBoardFetchDoesNotStartItsDownload) {
     SharedTestServer().SetLatency(std::chrono::milliseconds(0));
     EXPECT_EQ(view.downloadsStarted(), 0);
     EXPECT_TRUE(RequestsTo(test::kFakeHuabanPictureHost).empty());
-    EXPECT_EQ(workflow().listState, kListIdle);
+    EXPECT_EQ(workflow().listState, ListState::Idle);
 }
 
 TEST_F(WorkflowTest, SiteTextNeverPlacesAPictureOutsideTheAlbumFolder) {
@@ -567,7 +567,7 @@ TEST_F(WorkflowTest, AddressProblemsAreToldAndListNothing) {
     EXPECT_EQ(messages[0], ShownText(kMsgNoScheme));
     EXPECT_EQ(messages[1], ShownText(kMsgNotHuabanBoard));
     EXPECT_EQ(messages[2], ShownText(kMsgEmptyAddress));
-    EXPECT_EQ(workflow().listState, kListIdle);
+    EXPECT_EQ(workflow().listState, ListState::Idle);
 }
 
 TEST_F(WorkflowTest, DuitangPageWithoutUserIsTold) {
