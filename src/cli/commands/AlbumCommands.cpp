@@ -187,14 +187,6 @@ std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& pat
     return addresses;
 }
 
-// The addresses a command works through: the one given, or those of its input file.
-std::optional<std::vector<ListedAddress>> AddressesOf(const AlbumArgs& parsed) {
-    if (!parsed.inputFile) {
-        return std::vector<ListedAddress>{{0, parsed.address}};
-    }
-    return ReadAddressFile(*parsed.inputFile);
-}
-
 // Says why an address cannot be listed, naming its line of the input file when it has one; true
 // when it can.
 bool CheckAddress(const ListedAddress& listed) {
@@ -209,6 +201,19 @@ bool CheckAddress(const ListedAddress& listed) {
         std::fprintf(stderr, "%s\n", Printable(ShownText(problem)).c_str());
     }
     return false;
+}
+
+// The addresses a command works through: the one given, or those of its input file. Nullopt, with
+// the reason told, when the file cannot be read or the one address given cannot be listed.
+std::optional<std::vector<ListedAddress>> AddressesOf(const AlbumArgs& parsed) {
+    if (parsed.inputFile) {
+        return ReadAddressFile(*parsed.inputFile);
+    }
+    const ListedAddress given{0, parsed.address};
+    if (!CheckAddress(given)) {
+        return std::nullopt;
+    }
+    return std::vector<ListedAddress>{given};
 }
 
 // 1 for a listing that failed or stopped short (an unreachable site is no empty user), 3 only when
@@ -387,9 +392,6 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
         return ExitCode::Usage;
     }
     const bool batch = parsed.inputFile.has_value();
-    if (!batch && !CheckAddress(addresses->front())) {
-        return ExitCode::Usage;
-    }
     bool failed = false;
     bool anyAlbum = false;
     StopOnSignal stop;
@@ -454,9 +456,6 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
         return ExitCode::Usage;
     }
     const bool batch = parsed.inputFile.has_value();
-    if (!batch && !CheckAddress(addresses->front())) {
-        return ExitCode::Usage;
-    }
     // Row numbers name the albums of one listing; another address lists other albums.
     if (!parsed.albums.empty() && addresses->size() > 1) {
         std::fprintf(stderr,
