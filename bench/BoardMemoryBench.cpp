@@ -20,17 +20,13 @@
 #include "core/settings/SettingsStore.h"
 #include "core/workflow/Workflow.h"
 #include "support/FakeSites.h"
+#include "support/NoPauseClock.h"
 #include "support/TempFolder.h"
 
 using namespace albumora;
 using namespace std::chrono;
 
 namespace {
-
-class NoPauseClock final : public Clock {
-public:
-    void SleepFor(milliseconds, const StopSignal&) override {}
-};
 
 // Keeps nothing of what it is shown (the test suite's recording view would keep a status line per
 // pin), and starts the download of the single board as the window does.
@@ -71,7 +67,7 @@ int ListOnlyRun(const std::string& proxy, const std::string& boardId) {
     test::TempFolder settingsFolder;
     test::TempFolder save;
     SilentView view(FromUtf8("http://huaban.com/boards/" + boardId + "/"), FromUtf8(save.path()));
-    NoPauseClock clock;
+    test::NoPauseClock clock;
     CookieStore cookies;
     PersistentSettings settings = LoadSettings(settingsFolder.path()).settings;
     settings.namingRecords[18].optionFlags |= OPT_THUNDER_LIST_ONLY;

@@ -16,6 +16,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/workflow/Workflow.h"
 #include "support/FakeSites.h"
+#include "support/NoPauseClock.h"
 #include "support/RecordingView.h"
 #include "support/TempFolder.h"
 
@@ -23,11 +24,6 @@ using namespace albumora;
 using namespace std::chrono;
 
 namespace {
-
-class NoPauseClock final : public Clock {
-public:
-    void SleepFor(milliseconds, const StopSignal&) override {}
-};
 
 struct RunResult {
     double seconds = 0;
@@ -52,7 +48,7 @@ RunResult Download(test::TestWebServer& server, int pictures, int cookiesPerAnsw
     test::TempFolder settingsFolder;
     test::TempFolder save;
     test::RecordingView view;
-    NoPauseClock clock;
+    test::NoPauseClock clock;
     const std::string cookieFile = settingsFolder.file("cookies.txt");
     RunResult result;
     const auto started = steady_clock::now();

@@ -25,6 +25,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/workflow/Workflow.h"
 #include "support/FakeSites.h"
+#include "support/NoPauseClock.h"
 #include "support/RecordingView.h"
 #include "support/TempFolder.h"
 
@@ -40,12 +41,6 @@ struct Options {
     int runs = 5;
     std::string cli;
     bool lists = true;
-};
-
-// No pauses: the picture phase is what is measured here.
-class NoPauseClock final : public Clock {
-public:
-    void SleepFor(milliseconds, const StopSignal&) override {}
 };
 
 double CpuSeconds(int who) {
@@ -138,7 +133,7 @@ PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
     test::TempFolder settingsFolder;
     test::TempFolder save;
     test::RecordingView view;
-    NoPauseClock clock;
+    test::NoPauseClock clock;
     CookieStore cookies;
     PersistentSettings settings = LoadSettings(settingsFolder.path()).settings;
     settings.downloadParams[18].threadCount = static_cast<std::uint16_t>(options.threads);

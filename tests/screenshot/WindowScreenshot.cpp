@@ -22,6 +22,7 @@
 #include "gui/QtTranslations.h"
 #include "gui/grid/CMyGridCtrl.h"
 #include "support/FakeSites.h"
+#include "support/NoPauseClock.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 #include "support/TestWebServer.h"
@@ -29,12 +30,6 @@
 namespace {
 
 using namespace albumora;
-
-// The site pauses are there for the real sites, not for the picture.
-class NoPauses final : public Clock {
-public:
-    void SleepFor(std::chrono::milliseconds, const StopSignal&) override {}
-};
 
 test::FakeDuitangUser ExampleUser() {
     const std::pair<const char*, int> albums[] = {
@@ -103,7 +98,7 @@ int main(int argc, char** argv) {
     test::TempFolder settings;
     test::TempFolder save;
     CookieStore cookies;
-    NoPauses clock;
+    test::NoPauseClock clock;
 
     gui::CAlbumoraDlg window(settings.path(), &cookies, clock);
     window.workflow().EditSettings([](PersistentSettings& edited) {
