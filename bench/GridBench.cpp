@@ -12,12 +12,10 @@
 //
 // The window runs on the offscreen platform; nothing here is asserted by the test suite.
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QImage>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -35,6 +33,7 @@
 #include "gui/grid/CMyGridCtrl.h"
 #include "gui/login/WebEngineSetup.h"
 #include "support/FakeSites.h"
+#include "support/JpegBytes.h"
 #include "support/TempFolder.h"
 
 using namespace albumora;
@@ -193,17 +192,12 @@ int main(int argc, char** argv) {
     }
     test::ServeDuitangUser(server, user);
     // Covers that decode, as a site's do.
-    QImage cover(224, 224, QImage::Format_RGB32);
-    cover.fill(Qt::darkCyan);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    cover.save(&buffer, "JPG");
+    const std::string jpeg = test::JpegBytes(Qt::darkCyan, QSize(224, 224));
     for (const auto& album : user.albums) {
         const std::string& file = album.pictures[0].file;
         server.Route(test::kFakeDuitangPictureHost,
                      "/uploads/item/" + file.substr(0, file.rfind('.')) + ".thumb.224_0.jpg",
-                     test::Response{.body = jpeg.toStdString(), .contentType = "image/jpeg"});
+                     test::Response{.body = jpeg, .contentType = "image/jpeg"});
     }
     server.SetLatency(std::chrono::milliseconds(80));
     setenv("http_proxy", server.proxyUrl().c_str(), 1);

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QTest>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "core/workflow/Workflow.h"
+#include "support/JpegBytes.h"
 #include "support/RecordingView.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
@@ -19,16 +19,6 @@
 
 namespace albumora::test {
 namespace {
-
-std::string Jpeg() {
-    QImage image(60, 40, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    return bytes.toStdString();
-}
 
 class CoverPoolTest : public ::testing::Test {
 protected:
@@ -60,7 +50,7 @@ private:
 
 TEST_F(CoverPoolTest, CoversForAScaledScreenHaveItsPixelsAndTheCellsSize) {
     SharedTestServer().Route("covers.example", "/c.jpg",
-                             Response{.body = Jpeg(), .contentType = "image/jpeg"});
+                             Response{.body = JpegBytes(Qt::darkCyan), .contentType = "image/jpeg"});
     gui::CoverPool pool(workflow, QSize(113, 120), 2.0, Collect());
     pool.Request(3, u"http://covers.example/c.jpg");
     pool.WaitUntilIdle();
@@ -72,9 +62,10 @@ TEST_F(CoverPoolTest, CoversForAScaledScreenHaveItsPixelsAndTheCellsSize) {
 }
 
 TEST_F(CoverPoolTest, CancelEndsTheFetchesInFlightAndHandsNothingOver) {
-    SharedTestServer().Route(
-        "covers.example", "/slow.jpg",
-        Response{.body = Jpeg(), .contentType = "image/jpeg", .headerDelay = std::chrono::seconds(10)});
+    SharedTestServer().Route("covers.example", "/slow.jpg",
+                             Response{.body = JpegBytes(Qt::darkCyan),
+                                      .contentType = "image/jpeg",
+                                      .headerDelay = std::chrono::seconds(10)});
     gui::CoverPool pool(workflow, QSize(113, 120), 1.0, Collect());
     for (int position = 0; position < 8; ++position) {
         pool.Request(position, u"http://covers.example/slow.jpg");

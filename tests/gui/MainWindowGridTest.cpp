@@ -1,5 +1,4 @@
 // The album grid inside the main window: sorting, export, select-all, filter and the thumbnail view.
-#include <QBuffer>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -15,6 +14,7 @@
 #include "MainWindowTest.h"
 #include "ModalAnswerer.h"
 #include "gui/grid/CMyGridCtrl.h"
+#include "support/JpegBytes.h"
 #include "support/TestWebServer.h"
 
 namespace albumora::test {
@@ -30,16 +30,6 @@ void ClickHeader(gui::CMyGridCtrl* grid, int column) {
 void ClickCell(gui::CMyGridCtrl* grid, int row, int column, Qt::KeyboardModifiers modifiers = {}) {
     const QModelIndex cell = grid->model()->index(row - grid->GetFixedRowCount(), column);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, grid->visualRect(cell).center());
-}
-
-std::string JpegBytes(QColor colour) {
-    QImage image(60, 40, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    return bytes.toStdString();
 }
 
 bool Near(QColor a, QColor b) {
