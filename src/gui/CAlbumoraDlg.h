@@ -162,6 +162,10 @@ private:
         QString text;
         QColor colour;
     };
+    // The bar runs without a count: a list or an album's collection is under way.
+    void ShowBusyBar();
+    // A new list or download: the last run's states and failed pictures are no longer shown.
+    void ForgetRunStates();
     // Shows album `position`'s state in the grid and remembers it for the grid's next set-up.
     void SetAlbumState(int position, const AlbumStateShown& state);
     // Puts the remembered states on the albums' present positions.

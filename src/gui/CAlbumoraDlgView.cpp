@@ -51,13 +51,9 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 }
                 m_selectAllBox->setChecked(false);
                 m_listButton->setText(QStringLiteral("终止获取"));
-                m_failedPicturesLink->hide();
-                m_albumStates.clear();
-                m_grid->ClearDataStates();
+                ForgetRunStates();
                 // Busy until the listing ends.
-                m_pictureProgress->setRange(0, 0);
-                m_pictureProgress->setFormat(QString());
-                m_pictureProgress->show();
+                ShowBusyBar();
                 m_noticeLine->hide();
                 break;
             case ControlMoment::ListEnds:
@@ -77,10 +73,7 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
             case ControlMoment::DownloadStarts:
                 m_downloadButton->setText(QStringLiteral("终止下载"));
                 m_pictureProgress->hide();
-                m_failedPicturesLink->hide();
-                m_albumStates.clear();
-                m_grid->ClearDataStates();
-                m_albumAtWork = -1;
+                ForgetRunStates();
                 for (QWidget* control : std::initializer_list<QWidget*>{
                          m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,
                          m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
@@ -202,9 +195,7 @@ void CAlbumoraDlg::ShowAlbumState(int position, AlbumRunState state, unsigned do
             case AlbumRunState::Collecting:
                 m_albumAtWork = position;
                 // Busy while the album's pictures are listed; the count starts with their download.
-                m_pictureProgress->setRange(0, 0);
-                m_pictureProgress->setFormat(QString());
-                m_pictureProgress->show();
+                ShowBusyBar();
                 SetAlbumState(position, {QStringLiteral("获取中"), kWorkingColour});
                 break;
             case AlbumRunState::Downloading:
@@ -225,6 +216,19 @@ void CAlbumoraDlg::ShowAlbumState(int position, AlbumRunState state, unsigned do
                 break;
         }
     });
+}
+
+void CAlbumoraDlg::ShowBusyBar() {
+    m_pictureProgress->setRange(0, 0);
+    m_pictureProgress->setFormat(QString());
+    m_pictureProgress->show();
+}
+
+void CAlbumoraDlg::ForgetRunStates() {
+    m_failedPicturesLink->hide();
+    m_albumStates.clear();
+    m_grid->ClearDataStates();
+    m_albumAtWork = -1;
 }
 
 void CAlbumoraDlg::SetAlbumState(int position, const AlbumStateShown& state) {
