@@ -187,6 +187,11 @@ std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& pat
     return addresses;
 }
 
+// "第3行 " for an address of an input file; empty for the one given on the command line.
+std::string LineLabel(const ListedAddress& listed) {
+    return listed.line > 0 ? "第" + std::to_string(listed.line) + "行 " : std::string();
+}
+
 // Says why an address cannot be listed, naming its line of the input file when it has one; true
 // when it can.
 bool CheckAddress(const ListedAddress& listed) {
@@ -252,6 +257,23 @@ void PrintRunSummary(const DownloadRunResult& result) {
     }
 }
 
+// A number as a whole, blanks around it allowed ("2, 5-7" as typed); refused when it does not fit
+// rather than cut to fit.
+std::optional<int> WholeNumber(std::string_view digits) {
+    while (!digits.empty() && digits.front() == ' ') {
+        digits.remove_prefix(1);
+    }
+    while (!digits.empty() && digits.back() == ' ') {
+        digits.remove_suffix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
@@ -263,25 +285,9 @@ std::optional<std::set<int>> ParseAlbumList(const std::string& text) {
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
         const std::string_view item = std::string_view(text).substr(start, comma - start);
-        // A number as a whole, refused when it does not fit rather than cut to fit.
-        const auto number = [](std::string_view digits) -> std::optional<int> {
-            // "2, 5-7" as typed with blanks.
-            while (!digits.empty() && digits.front() == ' ') {
-                digits.remove_prefix(1);
-            }
-            while (!digits.empty() && digits.back() == ' ') {
-                digits.remove_suffix(1);
-            }
-            int value = 0;
-            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-            if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-                return std::nullopt;
-            }
-            return value;
-        };
         const size_t dash = item.find('-', 1);
-        const auto first = number(item.substr(0, dash));
-        const auto last = dash == std::string_view::npos ? first : number(item.substr(dash + 1));
+        const auto first = WholeNumber(item.substr(0, dash));
+        const auto last = dash == std::string_view::npos ? first : WholeNumber(item.substr(dash + 1));
         if (!first || !last) {
             return std::nullopt;
         }
@@ -400,7 +406,7 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
             failed = true;
             break;
         }
-        if (!CheckAddress(listed)) {
+        if (batch && !CheckAddress(listed)) {
             failed = true;
             continue;
         }
@@ -477,8 +483,7 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
             continue;
         }
         if (batch && !CheckAddress(listed)) {
-            unfinished.push_back("第" + std::to_string(listed.line) + "行 " + Printable(listed.address) +
-                                 "：地址无效");
+            unfinished.push_back(LineLabel(listed) + Printable(listed.address) + "：地址无效");
             continue;
         }
         if (batch) {
@@ -501,9 +506,7 @@ ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string
         if (outcome.code == ExitCode::Ok) {
             ++done;
         } else {
-            const std::string where =
-                listed.line > 0 ? "第" + std::to_string(listed.line) + "行 " : std::string();
-            unfinished.push_back(where + Printable(listed.address) + "：未完成");
+            unfinished.push_back(LineLabel(listed) + Printable(listed.address) + "：未完成");
         }
     }
     std::fprintf(stderr,
