@@ -2,34 +2,12 @@
 
 #include <cctype>
 
-#include "support/FakeSites.h"
-#include "support/ProcessRunner.h"
-#include "support/TempFolder.h"
+#include "CliTest.h"
 
 namespace albumora::test {
 namespace {
 
-// albumora-cli as a user runs it, against the fake sites reached through http_proxy.
-class AlbumCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SharedTestServer().ClearRoutes();
-        SharedTestServer().ClearRequests();
-    }
-
-    ProcessResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--settings-dir", m_settings.path()});
-        return RunProcess(ALBUMORA_CLI_PATH, args, {{"http_proxy", SharedTestServer().proxyUrl()}},
-                          std::chrono::seconds(60));
-    }
-
-    size_t PictureRequests(const std::string& host) const {
-        return SharedTestServer().requestsToHost(host).size();
-    }
-
-    TempFolder m_settings;
-    TempFolder m_save;
-};
+using AlbumCommandsTest = CliTest;
 
 TEST_F(AlbumCommandsTest, ListPrintsTheRowsAndDownloadsNothing) {
     FakeHuabanBoard board;

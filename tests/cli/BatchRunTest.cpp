@@ -1,26 +1,12 @@
-#include <gtest/gtest.h>
-
-#include "support/FakeSites.h"
-#include "support/ProcessRunner.h"
-#include "support/TempFolder.h"
+#include "CliTest.h"
 
 namespace albumora::test {
 namespace {
 
 // albumora-cli working through a file of addresses, and keeping a collection in step with
 // --new-only, against the fake sites.
-class BatchRunTest : public ::testing::Test {
+class BatchRunTest : public CliTest {
 protected:
-    void SetUp() override {
-        SharedTestServer().ClearRoutes();
-        SharedTestServer().ClearRequests();
-    }
-
-    ProcessResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--settings-dir", m_settings.path()});
-        return RunProcess(ALBUMORA_CLI_PATH, args, {{"http_proxy", SharedTestServer().proxyUrl()}},
-                          std::chrono::seconds(90));
-    }
     std::string InputFile(const std::string& text) {
         WriteFile(m_lists.file("follow.txt"), text);
         return m_lists.file("follow.txt");
@@ -33,12 +19,7 @@ protected:
         board.pins = MakePins(newestPin, pins);
         return board;
     }
-    size_t PictureRequests(const std::string& host) const {
-        return SharedTestServer().requestsToHost(host).size();
-    }
 
-    TempFolder m_settings;
-    TempFolder m_save;
     TempFolder m_lists;
 };
 
