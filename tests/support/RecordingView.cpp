@@ -69,17 +69,6 @@ void RecordingView::ShowPictureProgress(unsigned done, unsigned total, unsigned 
     m_pictureProgress.push_back({done, total, failed});
 }
 
-void RecordingView::ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
-                                   unsigned failed) {
-    std::lock_guard lock(m_mutex);
-    m_albumStates.push_back({position, state, done, total, failed});
-}
-
-std::vector<RecordingView::AlbumState> RecordingView::albumStates() const {
-    std::lock_guard lock(m_mutex);
-    return m_albumStates;
-}
-
 std::vector<RecordingView::PictureProgress> RecordingView::pictureProgress() const {
     std::lock_guard lock(m_mutex);
     return m_pictureProgress;

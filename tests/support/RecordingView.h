@@ -39,8 +39,7 @@ public:
     WString SaveFolderText() override { return saveFolder; }
     int AlbumKindSelection() override { return -1; }
     void ShowPictureProgress(unsigned done, unsigned total, unsigned failed) override;
-    void ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
-                        unsigned failed) override;
+    void ShowAlbumState(int, AlbumRunState, unsigned, unsigned, unsigned) override {}
     void AlbumFinished(unsigned elapsedSec, unsigned pictureCount, unsigned failedCount) override;
     void OpenFolder(const std::string& folder) override;
 
@@ -57,14 +56,6 @@ public:
         unsigned failed;
     };
     std::vector<PictureProgress> pictureProgress() const;
-    struct AlbumState {
-        int position;
-        AlbumRunState state;
-        unsigned done;
-        unsigned total;
-        unsigned failed;
-    };
-    std::vector<AlbumState> albumStates() const;
     int downloadsStarted() const;
 
 private:
@@ -78,7 +69,6 @@ private:
     std::vector<std::string> m_opened;
     std::vector<unsigned> m_albumFailures;
     std::vector<PictureProgress> m_pictureProgress;
-    std::vector<AlbumState> m_albumStates;
     int m_downloadsStarted = 0;
 };
 

@@ -58,11 +58,6 @@ std::uint64_t DownloadJob::generation() const {
     return m_generation;
 }
 
-std::vector<WString> DownloadJob::PictureUrls() const {
-    std::lock_guard lock(m_mutex);
-    return m_pictureUrls;
-}
-
 void DownloadJob::ForEachPictureUrl(const std::function<void(const WString&)>& visit) const {
     std::lock_guard lock(m_mutex);
     for (const WString& url : m_pictureUrls) {

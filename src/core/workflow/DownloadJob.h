@@ -47,10 +47,8 @@ public:
     std::size_t size() const;
     std::uint64_t generation() const;
 
-    // Every picture URL in job order (list file, marker).
-    std::vector<WString> PictureUrls() const;
-    // The same without a copy of them all, for boards of many thousand pictures; `visit` must not
-    // call back into the job.
+    // Every picture URL in job order (list file), without a copy of them all, for boards of many
+    // thousand pictures; `visit` must not call back into the job.
     void ForEachPictureUrl(const std::function<void(const WString&)>& visit) const;
 
     // The folder of the current album, ending in '/'.
