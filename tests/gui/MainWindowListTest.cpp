@@ -64,7 +64,8 @@ TEST_F(MainWindowTest, ProgressBarCountsTheAlbumsPicturesAndKeepsItsFailuresInVi
     // The next fetch starts from a clean slate.
     SharedTestServer().ClearRoutes();
     List("http://huaban.com/boards/1001/");
-    EXPECT_FALSE(progress->isVisible());
+    // The list worker hides the bar after it has marked itself idle.
+    EXPECT_TRUE(WaitUntil([&] { return !progress->isVisible(); }));
 }
 
 TEST_F(MainWindowTest, EachAlbumShowsHowItsRunEndedAndTheFailedAddressesCanBeCopied) {
