@@ -20,9 +20,9 @@ WString CountText(const char16_t* before, long long count, const char16_t* after
 }  // namespace
 
 void Workflow::GetListFunc() {
-    extension = ReadExtensionSettings(m_settingsFolder);
+    m_extension = ReadExtensionSettings(m_settingsFolder);
     currentSiteCode = kSiteCodeHuabanDuitang;
-    ownerName.clear();
+    m_carry.ownerName.clear();
     ListRunResult result;
     const WString address = Trimmed(m_view.AddressText());
     if (address.empty()) {
@@ -63,9 +63,9 @@ void Workflow::GetListFunc() {
     }
 
     // The owner becomes one folder under the save folder.
-    MakeSafeFileName(ownerName);
-    if (!ownerName.empty()) {
-        ownerName += u"/";
+    MakeSafeFileName(m_carry.ownerName);
+    if (!m_carry.ownerName.empty()) {
+        m_carry.ownerName += u"/";
     }
     if (m_cookieStore != nullptr) {
         m_cookieStore->Flush();

@@ -97,7 +97,7 @@ WString RunSummaryText(const DownloadRunResult& result) {
 }  // namespace
 
 void Workflow::DownPicFunc() {
-    extension = ReadExtensionSettings(m_settingsFolder);
+    m_extension = ReadExtensionSettings(m_settingsFolder);
     DownloadRunResult result;
     auto publish = [this](const DownloadRunResult& value) {
         std::lock_guard lock(m_resultMutex);
@@ -122,7 +122,7 @@ void Workflow::DownPicFunc() {
     if (runFolder.back() != u'/') {
         runFolder += u"/";
     }
-    runFolder += ownerName;
+    runFolder += m_carry.ownerName;
     if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
         m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
         downloadState = DownloadState::Idle;

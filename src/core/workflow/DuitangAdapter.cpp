@@ -5,7 +5,7 @@
 #include "core/sites/DuitangPages.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
-#include "core/workflow/Workflow.h"
+#include "core/workflow/SiteWork.h"
 
 namespace albumora {
 
@@ -50,52 +50,52 @@ std::int64_t Now() {
 
 }  // namespace
 
-StageOutcome ListDuitangFromAddress(Workflow& workflow, const WString& address, bool& singleAlbum) {
+StageOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool& singleAlbum) {
     singleAlbum = false;
-    workflow.savedPageText.clear();
-    workflow.siteSubKind = kSubKindDuitang;
-    ST_URLREQUEST request = workflow.NewRequest(address);
+    work.carry().savedPageText.clear();
+    work.SetSiteSubKind(kSubKindDuitang);
+    ST_URLREQUEST request = work.NewRequest(address);
     request.extraHeaders = kAcceptEncoding;
     WString text;
     WString problem;
     if (!FetchPage(request, kPageDuitang, text, problem)) {
-        return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
+        return IncompleteUnlessStopped(work.PagesStopped(), problem);
     }
     const bool albumAddress = IsDuitangAlbumAddress(address);
     if (albumAddress) {
-        workflow.savedPageText = text;
-        workflow.albumKey = DuitangAlbumIdFromAddress(address);
+        work.carry().savedPageText = text;
+        work.carry().albumKey = DuitangAlbumIdFromAddress(address);
     }
     const WString userId = DuitangUserIdFromPage(std::move(text));
     if (userId.empty()) {
-        workflow.view().ShowMessage(ShownText(kMsgNoDuitangUser));
+        work.ShowMessage(ShownText(kMsgNoDuitangUser));
         return {};
     }
     singleAlbum = albumAddress;
-    workflow.ownerName = u"堆糖_" + userId;
-    return ListDuitangAlbums(workflow, userId);
+    work.carry().ownerName = u"堆糖_" + userId;
+    return ListDuitangAlbums(work, userId);
 }
 
-StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
-    if (!workflow.savedPageText.empty()) {
-        const DuitangSingleAlbum single = ParseDuitangSingleAlbumPage(workflow.savedPageText);
+StageOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
+    if (!work.carry().savedPageText.empty()) {
+        const DuitangSingleAlbum single = ParseDuitangSingleAlbumPage(work.carry().savedPageText);
         ST_PERLISTRECORD record;
         record.name = single.name;
         record.pictureCount = static_cast<std::int32_t>(single.pictureCount);
-        record.albumId = workflow.albumKey;
-        workflow.AddAlbum(std::move(record));
-        if (workflow.listState != ListState::StopRequested) {
-            workflow.Pause(kSingleAlbumPause);
+        record.albumId = work.carry().albumKey;
+        work.AddAlbum(std::move(record));
+        if (!work.ListStopRequested()) {
+            work.Pause(kSingleAlbumPause);
         }
         return {};
     }
 
-    ST_URLREQUEST request = workflow.NewRequest({});
+    ST_URLREQUEST request = work.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangUserPageAddress(userId);
     std::unordered_set<WString> seenIds;
     for (int page = 1;; ++page) {
-        workflow.Pause(kListPagePause);
-        if (workflow.PagesStopped()) {
+        work.Pause(kListPagePause);
+        if (work.PagesStopped()) {
             return {};
         }
         const WString pageName = NumberedPage(page, kPageAlbumList);
@@ -103,7 +103,7 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
         WString text;
         WString problem;
         if (!FetchPage(request, pageName, text, problem)) {
-            return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
+            return IncompleteUnlessStopped(work.PagesStopped(), problem);
         }
         const DuitangAlbumListPage parsed = ParseDuitangAlbumListPage(text);
         // A site that answers every page alike would be paged for ever.
@@ -116,8 +116,8 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
             record.albumId = entry.albumId;
             record.coverUrl = entry.coverUrl;
             record.pictureCount = static_cast<std::int32_t>(entry.pictureCount);
-            workflow.AddAlbum(std::move(record));
-            if (workflow.listState == ListState::StopRequested) {
+            work.AddAlbum(std::move(record));
+            if (work.ListStopRequested()) {
                 return {};
             }
         }
@@ -127,18 +127,18 @@ StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId) {
     }
 }
 
-StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
-    const auto album = workflow.albums.AlbumAt(static_cast<size_t>(albumPosition));
+StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition) {
+    const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
     }
-    ST_URLREQUEST request = workflow.NewRequest({});
+    ST_URLREQUEST request = work.NewRequest({});
     request.extraHeaders =
         WString(kAcceptEncoding) + u"\r\nReferer: " + DuitangAlbumPageAddress(album->albumId);
     std::unordered_set<WString> seenUrls;
     for (int page = 1;; ++page) {
         // A stop during the pause asks nothing more of the site.
-        if (workflow.CollectionEnds()) {
+        if (work.CollectionEnds()) {
             return {};
         }
         const WString pageName = NumberedPage(page, kPagePictures);
@@ -146,7 +146,7 @@ StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
         WString text;
         WString problem;
         if (!FetchPage(request, pageName, text, problem)) {
-            return IncompleteUnlessStopped(workflow.PagesStopped(), problem);
+            return IncompleteUnlessStopped(work.PagesStopped(), problem);
         }
         const DuitangPicturePage parsed = ParseDuitangPicturePage(std::move(text));
         // Entries without a usable picture, or the same pictures again, under "has_next:true" would
@@ -155,12 +155,12 @@ StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition) {
             return Incomplete(PageNothingNewText(pageName));
         }
         for (const DuitangPicture& picture : parsed.pictures) {
-            workflow.AddPicture(picture.url, picture.description, {}, albumPosition);
-            if (workflow.CollectionEnds()) {
+            work.AddPicture(picture.url, picture.description, {}, albumPosition);
+            if (work.CollectionEnds()) {
                 return {};
             }
         }
-        workflow.Pause(kPicturePagePause);
+        work.Pause(kPicturePagePause);
         if (!parsed.more) {
             return {};
         }

@@ -1,12 +1,11 @@
 #include <chrono>
 
 #include "core/files/SafeFileName.h"
-#include "core/net/CookieStore.h"
 #include "core/sites/HuabanPages.h"
 #include "core/text/StringCtrl.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
-#include "core/workflow/Workflow.h"
+#include "core/workflow/SiteWork.h"
 
 namespace albumora {
 
@@ -28,21 +27,21 @@ bool IsGatewayTimeout(WStringView text) {
 
 }  // namespace
 
-StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address) {
-    workflow.savedPageText.clear();
+StageOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
+    work.carry().savedPageText.clear();
     if (!IsHuabanBoardAddress(address)) {
         return Incomplete(WString(kMsgNotHuabanBoard));
     }
     WString pageAddress = address;
     CutBefore(pageAddress, u"?");
-    ST_URLREQUEST request = workflow.NewRequest(pageAddress);
+    ST_URLREQUEST request = work.NewRequest(pageAddress);
     request.extraHeaders = kAcceptEncoding;
     request.attempts = kBoardAttempts;
     request.retryPauseSec = kBoardRetryPauseSec;
     request.minTextLength = kBoardMinTextLength;
     CURLSource response;
     if (!FetchUrl(request, response, 0)) {
-        return IncompleteUnlessStopped(workflow.PagesStopped(), PageFailedText(kPageHuabanBoard, response));
+        return IncompleteUnlessStopped(work.PagesStopped(), PageFailedText(kPageHuabanBoard, response));
     }
     WString text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
     const HuabanBoard board = ParseHuabanBoardPage(text);
@@ -55,22 +54,22 @@ StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address) {
     record.name = board.title;
     record.albumId = HuabanBoardAddress(board.boardId);
     record.pictureCount = static_cast<std::int32_t>(board.pinCount);
-    workflow.ownerName = board.owner;
-    MakeSafeFileName(workflow.ownerName, kTimeStampFallback, true);
-    workflow.AddAlbum(std::move(record));
+    work.carry().ownerName = board.owner;
+    MakeSafeFileName(work.carry().ownerName, kTimeStampFallback, true);
+    work.AddAlbum(std::move(record));
     // The board page doubles as the first page of pins, so it is kept.
-    workflow.savedPageText = std::move(text);
+    work.carry().savedPageText = std::move(text);
     return {};
 }
 
-StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
-    const auto album = workflow.albums.AlbumAt(static_cast<size_t>(albumPosition));
+StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
+    const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
     }
-    ST_URLREQUEST request = workflow.NewRequest({});
+    ST_URLREQUEST request = work.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + album->albumId;
-    workflow.albumKey.clear();
+    work.carry().albumKey.clear();
     int pageCounter = 0;
     int failures = 0;
     WString previousPinId;
@@ -79,34 +78,32 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
 
     while (failures < kMaxPageFailures) {
         // A stop during the pause asks nothing more of the site.
-        if (workflow.CollectionEnds()) {
+        if (work.CollectionEnds()) {
             return {};
         }
         WString text;
         // The page as the user counts it: the board page is the first.
         const WString pageName = NumberedPage(pageCounter + 1, kPagePictures);
-        if (pageCounter == 0 && !workflow.savedPageText.empty()) {
-            text = std::move(workflow.savedPageText);
-            workflow.savedPageText.clear();
+        if (pageCounter == 0 && !work.carry().savedPageText.empty()) {
+            text = std::move(work.carry().savedPageText);
+            work.carry().savedPageText.clear();
         } else {
-            request.url = HuabanPinsPageAddress(album->albumId, pageCounter, workflow.albumKey);
+            request.url = HuabanPinsPageAddress(album->albumId, pageCounter, work.carry().albumKey);
             CURLSource response;
             const bool fetched = FetchUrl(request, response, 0);
             if (fetched) {
                 text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
             }
             if (!fetched || text.empty() || IsGatewayTimeout(text)) {
-                if (workflow.PagesStopped()) {
+                if (work.PagesStopped()) {
                     return {};
                 }
                 lastProblem = IsGatewayTimeout(text)
                                   ? pageName + u"读取失败：服务器繁忙（504 Gateway Time-out）"
                                   : PageFailedText(pageName, response);
                 // The site answers a throttled session with errors; a fresh session gets through.
-                if (workflow.cookieStore() != nullptr) {
-                    workflow.cookieStore()->ResetHost(album->albumId);
-                }
-                workflow.Pause(kFailurePause);
+                work.ForgetCookiesOf(album->albumId);
+                work.Pause(kFailurePause);
                 ++failures;
                 continue;
             }
@@ -115,7 +112,7 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
         failures = 0;
 
         const HuabanPinsPage page = ParseHuabanPinsPage(std::move(text));
-        if (workflow.job.size() >= pictureCount) {
+        if (work.PicturesCollected() >= pictureCount) {
             return {};
         }
         // A page without the pins marker is no page of pins (an error page served as 200); one with
@@ -128,15 +125,15 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
         }
         size_t added = 0;
         for (const HuabanPin& pin : page.pins) {
-            workflow.albumKey = pin.pinId;
+            work.carry().albumKey = pin.pinId;
             if (pin.pinId.empty() || pin.pinId == previousPinId) {
                 continue;
             }
             previousPinId = pin.pinId;
-            workflow.AddPicture(HuabanPictureAddress(page.pictureHost, pin.key), pin.description, {},
-                                albumPosition);
+            work.AddPicture(HuabanPictureAddress(page.pictureHost, pin.key), pin.description, {},
+                            albumPosition);
             ++added;
-            if (workflow.CollectionEnds() || workflow.job.size() >= pictureCount) {
+            if (work.CollectionEnds() || work.PicturesCollected() >= pictureCount) {
                 return {};
             }
         }
@@ -145,7 +142,7 @@ StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition) {
         if (added == 0) {
             return Incomplete(PageNothingNewText(pageName));
         }
-        workflow.Pause(kPagePause);
+        work.Pause(kPagePause);
     }
     return Incomplete(lastProblem);
 }

@@ -6,7 +6,7 @@
 
 namespace albumora {
 
-class Workflow;
+class SiteWork;
 
 // How a listing or an album's collection ended. It is incomplete when a page still failed after
 // the site's own retries, lacked the data needed to go on, or only repeated what came before: the
@@ -27,14 +27,14 @@ inline StageOutcome IncompleteUnlessStopped(bool stopped, WString problem) {
 }
 
 // Huaban: a board address gives one album; its pins are paged through at download.
-StageOutcome ListHuabanBoard(Workflow& workflow, const WString& address);
-StageOutcome CollectHuabanPins(Workflow& workflow, int albumPosition);
+StageOutcome ListHuabanBoard(SiteWork& work, const WString& address);
+StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition);
 
 // Duitang: any page of a user or an album leads to the user's albums, or to the one album.
 // `singleAlbum` is set when the address names a single album, whose download starts right after
 // listing.
-StageOutcome ListDuitangFromAddress(Workflow& workflow, const WString& address, bool& singleAlbum);
-StageOutcome ListDuitangAlbums(Workflow& workflow, const WString& userId);
-StageOutcome CollectDuitangPictures(Workflow& workflow, int albumPosition);
+StageOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool& singleAlbum);
+StageOutcome ListDuitangAlbums(SiteWork& work, const WString& userId);
+StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition);
 
 }  // namespace albumora

@@ -9,6 +9,7 @@
 #include "core/files/FileHelpers.h"
 #include "core/files/SafeFileName.h"
 #include "core/files/TemporaryFiles.h"
+#include "core/net/CookieStore.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsStore.h"
 #include "core/sites/DuitangPages.h"
@@ -241,13 +242,19 @@ ListRunResult Workflow::lastListResult() const {
     return m_lastList;
 }
 
-ST_URLREQUEST Workflow::NewRequest(WString url, WString savePath) const {
+ST_URLREQUEST Workflow::NewFileRequest(WString url, WString savePath) const {
     ST_URLREQUEST request(std::move(url), std::move(savePath), kDefaultTimeoutMs);
     request.cookieStore = m_cookieStore;
     request.clock = &m_clock;
     request.cancel = &m_stopPages;
     request.requireSuccessStatus = true;
     return request;
+}
+
+void Workflow::ForgetCookiesOf(const WString& address) {
+    if (m_cookieStore != nullptr) {
+        m_cookieStore->ResetHost(address);
+    }
 }
 
 void Workflow::AddAlbum(ST_PERLISTRECORD record) {
@@ -272,7 +279,7 @@ bool Workflow::CollectionEnds() const {
 
 bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
     const NamingContext context{m_run.naming,         album,         currentSiteCode,
-                                albums.selectedCount, albums.size(), ownerName};
+                                albums.selectedCount, albums.size(), m_carry.ownerName};
     const WString folderName = AlbumFolderName(context);
     WString folder = job.AlbumFolder();
     if (!folderName.empty()) {
@@ -283,14 +290,14 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
     WString failedFolder;
     if (!CreateFolderTree(folder, &failedFolder)) {
         m_journal.Close();
-        markerAddress.clear();
+        m_markerAddress.clear();
         m_view.ShowMessage(WString(kMsgCannotMakeFolder) + failedFolder);
         return false;
     }
     SetFolderTimes(folder, std::time(nullptr));
     RemoveStaleTemporaries(ToUtf8(job.AlbumFolder()));
     m_journal.Open(job.AlbumFolder());
-    markerAddress = ReadAlbumMarker(job.AlbumFolder());
+    m_markerAddress = ReadAlbumMarker(job.AlbumFolder());
     return true;
 }
 
@@ -315,15 +322,15 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
-void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
-                          int albumPosition) {
+void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName,
+                          const WString& requestHeader, int albumPosition) {
     const auto album = albums.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return;
     }
     const size_t n = job.size();
     const NamingContext context{m_run.naming,         *album,        currentSiteCode,
-                                albums.selectedCount, albums.size(), ownerName};
+                                albums.selectedCount, albums.size(), m_carry.ownerName};
     // A whole path is honoured only inside the run's folder: a site's text must never place a
     // file elsewhere.
     WString description = originalName;
@@ -337,15 +344,15 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     }
     const WString name = m_names.Finish(std::move(draft), job.AlbumFolder().size(), n);
 
-    if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !markerAddress.empty() &&
-        pictureUrl == markerAddress) {
+    if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !m_markerAddress.empty() &&
+        pictureUrl == m_markerAddress) {
         // The marker is the first picture of the last complete download: the rest was saved then.
         // A stop pressed meanwhile must not be turned into a mere end of the album.
         DownloadState expected = DownloadState::Running;
         downloadState.compare_exchange_strong(expected, DownloadState::AlbumDone);
         return;
     }
-    job.AppendPicture(pictureUrl, name, headerText);
+    job.AppendPicture(pictureUrl, name, requestHeader);
     m_names.Take(name);
     m_view.SetStatusText(StatusLine::Progress,
                          u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");

@@ -19,15 +19,12 @@
 #include "core/workflow/AlbumList.h"
 #include "core/workflow/DownloadJob.h"
 #include "core/workflow/RunPictureNames.h"
+#include "core/workflow/SiteWork.h"
 #include "core/workflow/WorkflowView.h"
 
 namespace albumora {
 
 class CookieStore;
-
-// The workers' adapters within site code 18.
-inline constexpr int kSubKindDuitang = 0;
-inline constexpr int kSubKindHuaban = 1;
 
 // Where the list worker stands. Written by the button that starts or stops it and by the worker
 // at its end.
@@ -76,8 +73,8 @@ struct DownloadRunResult {
 
 // The state that the window and the workers share, and the two workers. A front end owns one,
 // implements the view, and presses the buttons; the workers run on their own threads and reach the
-// front end only through the view.
-class Workflow {
+// front end only through the view. The site adapters see it only as their SiteWork.
+class Workflow final : private SiteWork {
 public:
     Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore,
              Clock& clock = SystemClock::Instance());
@@ -119,25 +116,13 @@ public:
     DownloadRunResult lastRunResult() const;
     ListRunResult lastListResult() const;
 
-    // --- for the adapters and workers ---
-
-    // A request record for the site pages, with the shared cookies and clock.
-    ST_URLREQUEST NewRequest(WString url, WString savePath = {}) const;
-    Clock& clock() const { return m_clock; }
     CookieStore* cookieStore() const { return m_cookieStore; }
-    WorkflowView& view() const { return m_view; }
+    // A request that saves into `savePath`, with the shared cookies and clock, ended by any stop of
+    // the page requests: for what the window fetches beside the workers.
+    ST_URLREQUEST NewFileRequest(WString url, WString savePath) const;
 
-    // Adds an album record found by an adapter (only while `ready`) and shows it.
-    void AddAlbum(ST_PERLISTRECORD record);
-    // Names a picture of album `albumPosition` and appends it to the job.
-    void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& headerText,
-                    int albumPosition);
-    // True when the collection of the current album must end (album done or stop requested).
-    bool CollectionEnds() const;
-    // True once a stop was asked of the page requests (list or download stop, or closing).
-    bool PagesStopped() const { return m_stopPages.raised(); }
-    // The pause between pages; a stop cuts it short.
-    void Pause(std::chrono::milliseconds duration) const { m_clock.SleepFor(duration, m_stopPages); }
+    // Adds an album record (only while `ready`) and shows it: what a listing finds.
+    void AddAlbum(ST_PERLISTRECORD record) override;
 
     // The worker bodies; public so that a front end may run them on a thread of its own choice.
     void GetListFunc();
@@ -156,17 +141,27 @@ public:
     std::atomic<ViewState> viewState{ViewState::Idle};
     std::atomic<bool> ready{false};
 
-    // Written and read by the workers only, which never run at the same time on them.
-    WString ownerName;
-    WString savedPageText;
-    WString albumKey;
-    WString markerAddress;
-    ExtensionSettings extension;
-
     // Interface thread only.
     WString filterText;
 
 private:
+    // What the site adapters may do (SiteWork).
+    ST_URLREQUEST NewRequest(WString url) const override { return NewFileRequest(std::move(url), {}); }
+    void Pause(std::chrono::milliseconds duration) const override { m_clock.SleepFor(duration, m_stopPages); }
+    bool PagesStopped() const override { return m_stopPages.raised(); }
+    bool ListStopRequested() const override { return listState == ListState::StopRequested; }
+    void ForgetCookiesOf(const WString& address) override;
+    void ShowMessage(const WString& text) override { m_view.ShowMessage(text); }
+    void SetSiteSubKind(int subKind) override { siteSubKind = subKind; }
+    std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const override {
+        return albums.AlbumAt(position);
+    }
+    void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& requestHeader,
+                    int albumPosition) override;
+    std::size_t PicturesCollected() const override { return job.size(); }
+    bool CollectionEnds() const override;
+    Carry& carry() override { return m_carry; }
+
     struct RunSettings {
         SiteNamingRecord naming;
         SiteDownloadParams params;
@@ -202,6 +197,7 @@ private:
 
     WorkflowView& m_view;
     std::string m_settingsFolder;
+    ExtensionSettings m_extension;  // read by the list worker at its start
     CookieStore* m_cookieStore;
     Clock& m_clock;
 
@@ -218,6 +214,10 @@ private:
     // The current album's record of saved pictures, read at its start and appended to as pictures
     // are saved.
     AlbumJournal m_journal;
+    // Written and read by the workers only, which never run at the same time.
+    Carry m_carry;
+    // The first picture of the current album's last complete download.
+    WString m_markerAddress;
     // The current album's folder could not be made: its pictures are not fetched.
     bool m_albumFolderFailed = false;
     // The current album's original-name file could not be written.

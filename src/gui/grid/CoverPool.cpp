@@ -106,7 +106,7 @@ QImage CoverPool::Fetch(int position, const WString& url) const {
         return {};
     }
     const WString path = folder + IntToText(position) + u".jpg";
-    ST_URLREQUEST request = m_workflow.NewRequest(url, path);
+    ST_URLREQUEST request = m_workflow.NewFileRequest(url, path);
     request.cancel = &m_stop;
     CURLSource response;
     if (!FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ)) {

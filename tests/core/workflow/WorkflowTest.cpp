@@ -164,7 +164,6 @@ TEST_F(WorkflowTest, HuabanPageFailuresEndTheAlbumAfterThreeTries) {
     SharedTestServer().Route("huaban.com", "/boards/1001/", [](const test::RecordedRequest&) {
         return test::Response{.status = 504, .body = "<html><h1>504 Gateway Time-out</h1></html>"};
     });
-    workflow().savedPageText.clear();
     Download();
     EXPECT_EQ(RequestsTo("huaban.com").size(), 3u);
     size_t failurePauses = 0;

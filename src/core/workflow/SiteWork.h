@@ -1,0 +1,64 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+
+#include "core/net/URLSource2.h"
+#include "core/text/WideText.h"
+#include "core/workflow/AlbumList.h"
+
+namespace albumora {
+
+// The workers' adapters within site code 18.
+inline constexpr int kSubKindDuitang = 0;
+inline constexpr int kSubKindHuaban = 1;
+
+// All that a site adapter sees of the run it works for: requests, pauses and stops, the albums and
+// pictures it hands over, and a few texts a listing leaves for the collection. Anything else of the
+// workflow stays out of the adapters' reach, so a new site needs only this and its pages.
+//
+// The list worker calls the listing adapters and the download worker the collecting ones; the two
+// never run at the same time, so `Carry` needs no lock.
+class SiteWork {
+public:
+    // What a listing leaves for the download that follows it.
+    struct Carry {
+        WString ownerName;      // the owner's folder under the save folder
+        WString savedPageText;  // a page already fetched that doubles as the first page of pictures
+        WString albumKey;       // the album a single-album listing named, or where paging goes on
+    };
+
+    // A request record for the site's pages, with the shared cookies and clock.
+    virtual ST_URLREQUEST NewRequest(WString url) const = 0;
+    // The pause between pages; a stop cuts it short.
+    virtual void Pause(std::chrono::milliseconds duration) const = 0;
+    // True once a stop was asked of the page requests (list or download stop, or closing).
+    virtual bool PagesStopped() const = 0;
+    // True once the user stopped the listing.
+    virtual bool ListStopRequested() const = 0;
+    // Starts a fresh session with the site: it answers a throttled one with errors.
+    virtual void ForgetCookiesOf(const WString& address) = 0;
+    virtual void ShowMessage(const WString& text) = 0;
+    // Which of the two sites behind the one site code the listing is about.
+    virtual void SetSiteSubKind(int subKind) = 0;
+
+    // Adds an album the listing found, and shows it.
+    virtual void AddAlbum(ST_PERLISTRECORD record) = 0;
+    virtual std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const = 0;
+    // Names a picture of album `albumPosition` and appends it to the download; `requestHeader` is
+    // extra header text for its request, empty for none.
+    virtual void AddPicture(const WString& pictureUrl, const WString& originalName,
+                            const WString& requestHeader, int albumPosition) = 0;
+    // How many pictures the current album's collection has handed over.
+    virtual std::size_t PicturesCollected() const = 0;
+    // True when the collection of the current album must end (album done or stop requested).
+    virtual bool CollectionEnds() const = 0;
+
+    virtual Carry& carry() = 0;
+
+protected:
+    ~SiteWork() = default;
+};
+
+}  // namespace albumora
