@@ -75,7 +75,7 @@ int ListOnlyRun(const std::string& proxy, const std::string& boardId) {
     workflow.ResetSettings(settings);
     view.workflow = &workflow;
     setenv("http_proxy", proxy.c_str(), 1);
-    workflow.ready = true;
+    workflow.MarkReady();
     workflow.OnListButton();
     workflow.WaitForWorkers();
     const ListRunResult list = workflow.lastListResult();

@@ -59,7 +59,7 @@ RunResult Download(test::TestWebServer& server, int pictures, int cookiesPerAnsw
         view.workflow = &workflow;
         view.saveFolder = FromUtf8(save.path());
         view.address = u"http://www.duitang.com/album/4343/";
-        workflow.ready = true;
+        workflow.MarkReady();
         workflow.OnListButton();
         workflow.WaitForWorkers();
     }

@@ -152,7 +152,7 @@ PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
         }
     };
     setenv("http_proxy", proxy.c_str(), 1);
-    workflow.ready = true;
+    workflow.MarkReady();
     workflow.OnListButton();
     workflow.WaitForWorkers();
     PhaseResult result;
@@ -198,7 +198,7 @@ double ListOverhead(const std::string& address, double pausesSeconds, const std:
     view.address = FromUtf8(address);
     setenv("http_proxy", proxy.c_str(), 1);
     const auto started = steady_clock::now();
-    workflow.ready = true;
+    workflow.MarkReady();
     workflow.OnListButton();
     workflow.WaitForWorkers();
     unsetenv("http_proxy");

@@ -58,7 +58,7 @@ double Timed(gui::CAlbumoraDlg& window, const std::function<void()>& action) {
     QElapsedTimer timer;
     timer.start();
     action();
-    ServeUntil([&] { return window.workflow().viewState == ViewState::Idle; });
+    ServeUntil([&] { return window.viewState() == gui::ViewState::Idle; });
     QCoreApplication::processEvents();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
@@ -126,7 +126,7 @@ ListTimes ListWithCovers(bool thumbnails, int albumCount) {
     ServeUntil([&] { return window.isReady(); });
     if (thumbnails) {
         window.findChild<QCheckBox*>(QStringLiteral("pictureViewBox"))->click();
-        ServeUntil([&] { return window.workflow().viewState == ViewState::Idle; });
+        ServeUntil([&] { return window.viewState() == gui::ViewState::Idle; });
     }
     auto* listButton = window.findChild<QPushButton*>(QStringLiteral("listButton"));
     window.findChild<gui::CComboBox2*>(QStringLiteral("addressBox"))
@@ -135,7 +135,7 @@ ListTimes ListWithCovers(bool thumbnails, int albumCount) {
     timer.start();
     listButton->click();
     ServeUntil([&] {
-        return window.workflow().listState == ListState::Idle &&
+        return window.workflow().listState() == ListState::Idle &&
                listButton->text() == QStringLiteral("获取相册");
     });
     ListTimes times;

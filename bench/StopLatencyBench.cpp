@@ -73,7 +73,7 @@ duration<double> StopAfter(const Scenario& scenario, milliseconds delay) {
     view.workflow = &workflow;
     view.saveFolder = FromUtf8(save.path());
     view.address = FromUtf8(scenario.address);
-    workflow.ready = true;
+    workflow.MarkReady();
     workflow.OnListButton();
     std::this_thread::sleep_for(delay);
     const auto pressed = steady_clock::now();

@@ -260,12 +260,11 @@ void CAlbumoraDlg::RunStartupStep() {
     m_vendorLink->setEnabled(true);
     emit startupFinished();
     RecognizeSite();
-    m_workflow.ready = true;
+    m_workflow.MarkReady();
     OnSiteSelectorChanged();
 }
 
 void CAlbumoraDlg::OnSiteSelectorChanged() {
-    m_workflow.currentSiteCode = kSiteCodeHuabanDuitang;
     if (m_siteSelector->currentIndex() == kSiteCodeQQ) {
         const QSignalBlocker quiet(m_albumKindSelector);
         m_albumKindSelector->clear();
@@ -322,14 +321,14 @@ void CAlbumoraDlg::Shutdown() {
     m_gate.Close();
     m_workflow.RequestStop();
     ViewState rebuilding = ViewState::Rebuilding;
-    m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
+    m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
     m_covers->Cancel();
     JoinRebuildThread();
     m_workflow.WaitForWorkers();
 }
 
 void CAlbumoraDlg::closeEvent(QCloseEvent* event) {
-    if (m_workflow.downloadState != DownloadState::Idle &&
+    if (m_workflow.downloadState() != DownloadState::Idle &&
         QMessageBox::question(this, windowTitle(),
                               QStringLiteral("正在下载图片，退出将终止下载。确定要退出吗？"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
@@ -344,7 +343,7 @@ bool CAlbumoraDlg::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         // Only to start a fetch: a running one is stopped with the button itself.
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_listButton->isEnabled() &&
-            m_workflow.listState == ListState::Idle) {
+            m_workflow.listState() == ListState::Idle) {
             m_listButton->click();
             return true;
         }

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSize>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,10 @@ class LoginMenu;
 // lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
 // what a worker shows is queued onto the window's thread, and a worker that needs an answer waits for
 // it there.
+// Where a rebuild of the grid stands. The rebuild thread reads it; the window's thread writes it, and
+// a closing window asks the rebuild to stop from there too.
+enum class ViewState : std::uint8_t { Idle, Rebuilding, StopRequested };
+
 class CAlbumoraDlg final : public QDialog, public WorkflowView {
     Q_OBJECT
 
@@ -61,7 +66,11 @@ public:
     void SetAddress(const QString& address);
     CMyGridCtrl* grid() const { return m_grid; }
     // Set once the start-up step has run; the list button does nothing before.
-    bool isReady() const { return m_workflow.ready; }
+    bool isReady() const { return m_workflow.ready(); }
+    // Where a rebuild of the grid stands (sorts, filter, view switch).
+    ViewState viewState() const { return m_viewState; }
+    // The keyword of the filter that is on; empty for none.
+    const WString& filterText() const { return m_filterText; }
     bool loginWindowModeless() const;
     LoginMenu* loginMenu() const { return m_loginMenu; }
 
@@ -197,6 +206,8 @@ private:
     Workflow m_workflow;
     UiCallGate m_gate;
     std::thread m_rebuildThread;
+    std::atomic<ViewState> m_viewState{ViewState::Idle};
+    WString m_filterText;
     std::atomic<bool> m_pictureView{false};
     // Counts the set-ups of the grid.
     std::atomic<int> m_gridGeneration{0};

@@ -45,10 +45,10 @@ QString WithTrailingSlash(QString folder) {
 }  // namespace
 
 void CAlbumoraDlg::OnListButton() {
-    if (!m_workflow.ready) {
+    if (!m_workflow.ready()) {
         return;
     }
-    if (m_workflow.listState != ListState::Idle) {
+    if (m_workflow.listState() != ListState::Idle) {
         // Only asks for the stop; the worker resets the button when it has ended.
         m_workflow.OnListButton();
         return;
@@ -81,8 +81,8 @@ void CAlbumoraDlg::SetSaveFolder(const QString& folder) {
 }
 
 void CAlbumoraDlg::OnOpenFolder() {
-    if (m_workflow.counters.downloadActive) {
-        OpenFolder(ToUtf8(m_workflow.job.AlbumFolder()));
+    if (const WString folder = m_workflow.FolderBeingDownloaded(); !folder.empty()) {
+        OpenFolder(ToUtf8(folder));
         return;
     }
     const QString folder = m_saveFolderBox->currentText().trimmed();
@@ -118,13 +118,13 @@ void CAlbumoraDlg::OnSelectAll(bool checked) {
 }
 
 void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
-    if (m_workflow.viewState != ViewState::Idle) {
+    if (m_viewState != ViewState::Idle) {
         const auto answer =
             QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
                                   QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
             ViewState rebuilding = ViewState::Rebuilding;
-            m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
+            m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
             m_covers->Cancel();
         }
         const QSignalBlocker quiet(m_pictureViewBox);
@@ -136,14 +136,14 @@ void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
     }
     m_findLink->setEnabled(!checked);
     m_filterLink->setEnabled(!checked);
-    m_workflow.viewState = ViewState::Rebuilding;
+    m_viewState = ViewState::Rebuilding;
     m_pictureView = checked;
     SetUpGrid();
     StartRebuildThread();
 }
 
 void CAlbumoraDlg::OnRatingSort() {
-    if (m_workflow.viewState != ViewState::Idle) {
+    if (m_viewState != ViewState::Idle) {
         return;
     }
     if (m_ratingSortLink->text().contains(QStringLiteral("↑"))) {
@@ -157,7 +157,7 @@ void CAlbumoraDlg::OnRatingSort() {
 }
 
 void CAlbumoraDlg::OnRestoreOrder() {
-    if (m_workflow.viewState != ViewState::Idle) {
+    if (m_viewState != ViewState::Idle) {
         return;
     }
     m_workflow.albums.SortByListIndex();
@@ -165,11 +165,11 @@ void CAlbumoraDlg::OnRestoreOrder() {
 }
 
 void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
-    if (m_workflow.viewState != ViewState::Idle) {
+    if (m_viewState != ViewState::Idle) {
         return;
     }
-    m_workflow.filterText = Trimmed(ToWString(keyword));
-    const QString shown = ToQString(m_workflow.filterText);
+    m_filterText = Trimmed(ToWString(keyword));
+    const QString shown = ToQString(m_filterText);
     RebuildGridNow();
     ShowFilterState(shown);
 }
@@ -287,7 +287,7 @@ void CAlbumoraDlg::ShowGridEntry(int generation, int position) {
     if (m_grid->thumbnailView()) {
         m_grid->PlaceThumbnail(position, *album);
     } else {
-        m_grid->AddAlbumRow(position, *album, m_workflow.filterText);
+        m_grid->AddAlbumRow(position, *album, m_filterText);
     }
 }
 
@@ -316,20 +316,19 @@ void CAlbumoraDlg::StartRebuildThread() {
     try {
         m_rebuildThread = std::thread([this] { RebuildLoop(); });
     } catch (const std::system_error&) {
-        m_workflow.viewState = ViewState::Idle;
+        m_viewState = ViewState::Idle;
     }
 }
 
 void CAlbumoraDlg::RebuildLoop() {
-    for (size_t p = 0; p < m_workflow.albums.size() && m_workflow.viewState != ViewState::StopRequested;
-         ++p) {
+    for (size_t p = 0; p < m_workflow.albums.size() && m_viewState != ViewState::StopRequested; ++p) {
         AddGridEntry(static_cast<int>(p));
         if (p % 10 == 0) {
             RefreshGrid();
         }
     }
     // The view is built when its covers are in; a stop cancels them.
-    if (m_workflow.viewState != ViewState::StopRequested) {
+    if (m_viewState != ViewState::StopRequested) {
         m_covers->WaitUntilIdle();
     }
     RefreshGrid();
@@ -337,17 +336,17 @@ void CAlbumoraDlg::RebuildLoop() {
 }
 
 void CAlbumoraDlg::FinishRebuild() {
-    m_workflow.viewState = ViewState::Idle;
+    m_viewState = ViewState::Idle;
     // A filter holds for one rebuild.
-    m_workflow.filterText.clear();
+    m_filterText.clear();
 }
 
 void CAlbumoraDlg::StopRebuild() {
     ViewState rebuilding = ViewState::Rebuilding;
-    m_workflow.viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
+    m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
     m_covers->Cancel();
     JoinRebuildThread();
-    m_workflow.viewState = ViewState::Idle;
+    m_viewState = ViewState::Idle;
 }
 
 void CAlbumoraDlg::JoinRebuildThread() {

@@ -66,7 +66,7 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
 }
 
 void CAlbumoraDlg::UpdateSettingsMenu() {
-    const int site = m_workflow.currentSiteCode;
+    const int site = m_workflow.siteCode();
     const std::uint16_t flags = m_workflow.SettingsCopy().namingRecords[SettingsSlot(site)].optionFlags;
     for (QAction* action : m_settingsMenu->actions()) {
         if (const OptionInfo* option = FindOptionByMenuCommand(action->data().toInt())) {
@@ -78,7 +78,7 @@ void CAlbumoraDlg::UpdateSettingsMenu() {
 
 void CAlbumoraDlg::OnOptionToggled(int menuCommand) {
     const OptionInfo* option = FindOptionByMenuCommand(menuCommand);
-    const size_t slot = SettingsSlot(m_workflow.currentSiteCode);
+    const size_t slot = SettingsSlot(m_workflow.siteCode());
     m_workflow.EditSettings(
         [&](PersistentSettings& settings) { ToggleOption(settings.namingRecords[slot], option->bit); });
     UpdateSettingsMenu();

@@ -34,7 +34,7 @@ void CAlbumoraDlg::ConnectSecondaryWindows() {
 }
 
 void CAlbumoraDlg::EditDownloadParams() {
-    const std::size_t slot = SettingsSlot(m_workflow.currentSiteCode);
+    const std::size_t slot = SettingsSlot(m_workflow.siteCode());
     SiteDownloadParams params = m_workflow.SettingsCopy().downloadParams[slot];
     if (CDlgDownSet(params, this).exec() == QDialog::Accepted) {
         m_workflow.EditSettings(
@@ -43,7 +43,7 @@ void CAlbumoraDlg::EditDownloadParams() {
 }
 
 void CAlbumoraDlg::EditFileNameSettings() {
-    const std::size_t slot = SettingsSlot(m_workflow.currentSiteCode);
+    const std::size_t slot = SettingsSlot(m_workflow.siteCode());
     SiteNamingRecord record = m_workflow.SettingsCopy().namingRecords[slot];
     if (CDlgSaveSet(record, this).exec() == QDialog::Accepted) {
         m_workflow.EditSettings([&](PersistentSettings& settings) { settings.namingRecords[slot] = record; });

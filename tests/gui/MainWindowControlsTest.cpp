@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, SiteSelectorNamesEverySiteAndRecognitionPicksTheAlbumKind
     EXPECT_EQ(kinds->currentIndex(), 1);
     EXPECT_EQ(kinds->currentText(), QStringLiteral("QQ群相册"));
     EXPECT_EQ(window().AlbumKindSelection(), 1);
-    EXPECT_EQ(window().workflow().currentSiteCode, kSiteCodeHuabanDuitang);
+    EXPECT_EQ(window().workflow().siteCode(), kSiteCodeHuabanDuitang);
 
     address->lineEdit()->clear();
     QTest::keyClicks(address->lineEdit(), QStringLiteral("https://www.duitang.com/album/?id=5"));

@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, FilterShowsOnlyTheMatchingNamesForOneRebuild) {
     EXPECT_EQ(Column(1), (QStringList{"猫咪", "猫粮"}));
     EXPECT_EQ(Column(0), (QStringList{"0001", "0002"}));
     EXPECT_EQ(Positions(), (std::vector<int>{0, 2}));
-    EXPECT_TRUE(window().workflow().filterText.empty());
+    EXPECT_TRUE(window().filterText().empty());
     // The title says that albums are hidden, and the link shows them all again.
     auto* group = Control<QGroupBox>("albumGroup");
     EXPECT_EQ(group->title(), QStringLiteral("相册列表(共3个) — 筛选“猫”：显示2个"));
@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, CoversArriveBesideTheListingInAnyOrderAndLandInTheirCells
     }
     OpenWindow();
     Control<QCheckBox>("pictureViewBox")->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().viewState() == gui::ViewState::Idle; }));
     gui::CMyGridCtrl* grid = window().grid();
 
     List(kDuitangUserAddress);
@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
     auto* pictureView = Control<QCheckBox>("pictureViewBox");
 
     pictureView->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().viewState() == gui::ViewState::Idle; }));
     ASSERT_TRUE(grid->thumbnailView());
     EXPECT_EQ(grid->GetRowCount(), 1);
     EXPECT_EQ(grid->GetColumnCount(), 6);
@@ -238,11 +238,11 @@ TEST_F(MainWindowTest, ThumbnailViewShowsCoversAndDownloadsTheChosenCells) {
 
     // Back and forth again: the covers are not fetched a second time.
     pictureView->click();
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().viewState() == gui::ViewState::Idle; }));
     EXPECT_EQ(Column(1).size(), 3);
     pictureView->click();
-    ASSERT_TRUE(WaitUntil(
-        [&] { return window().workflow().viewState == ViewState::Idle && grid->GetRowCount() == 1; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return window().viewState() == gui::ViewState::Idle && grid->GetRowCount() == 1; }));
     for (const std::string& path : coverPaths) {
         EXPECT_EQ(SharedTestServer().requestsFor(path).size(), 1u) << path;
     }
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
     List(kDuitangUserAddress);
     auto* pictureView = Control<QCheckBox>("pictureViewBox");
     pictureView->click();
-    ASSERT_EQ(window().workflow().viewState, ViewState::Rebuilding);
+    ASSERT_EQ(window().viewState(), gui::ViewState::Rebuilding);
 
     ModalAnswerer answers({[](QWidget* dialog) {
         auto* question = qobject_cast<QMessageBox*>(dialog);
@@ -280,7 +280,7 @@ TEST_F(MainWindowTest, SwitchingTheViewDuringARebuildAsksWhetherToStopIt) {
     EXPECT_EQ(answers.answered(), 1);
     // The box keeps the view that is being built.
     EXPECT_TRUE(pictureView->isChecked());
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().viewState == ViewState::Idle; }));
+    ASSERT_TRUE(WaitUntil([&] { return window().viewState() == gui::ViewState::Idle; }));
     EXPECT_EQ(SharedTestServer().requestsFor(CoverPath(user.albums.back())).size(), 0u);
 }
 

@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {
     StartList(kDuitangUserAddress);
 
     ASSERT_TRUE(WaitUntil([&] { return clock.holding() && Column(1).size() == 24; }));
-    EXPECT_EQ(window().workflow().listState, ListState::Fetching);
+    EXPECT_EQ(window().workflow().listState(), ListState::Fetching);
     EXPECT_EQ(Control<QPushButton>("listButton")->text(), QStringLiteral("终止获取"));
     EXPECT_EQ(Control<QLabel>("statusLine1")->text(), QStringLiteral("正在获取相册列表，请稍等..."));
     EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表"));
@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
     ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
 
     Control<QPushButton>("listButton")->click();
-    EXPECT_EQ(window().workflow().listState, ListState::StopRequested);
+    EXPECT_EQ(window().workflow().listState(), ListState::StopRequested);
     // The button keeps its text until the worker has ended.
     EXPECT_EQ(Control<QPushButton>("listButton")->text(), QStringLiteral("终止获取"));
     clock.Release();

@@ -63,7 +63,7 @@ void MainWindowTest::List(const std::string& address) {
 bool MainWindowTest::WaitForListEnd() {
     auto* button = Control<QPushButton>("listButton");
     return WaitUntil([&] {
-        return m_window->workflow().listState == ListState::Idle &&
+        return m_window->workflow().listState() == ListState::Idle &&
                button->text() == QStringLiteral("获取相册");
     });
 }
@@ -76,7 +76,7 @@ bool MainWindowTest::IsRunEndText(const QString& text) {
 bool MainWindowTest::WaitForDownloadEnd() {
     auto* button = Control<QPushButton>("downloadButton");
     return WaitUntil([&] {
-        return m_window->workflow().downloadState == DownloadState::Idle &&
+        return m_window->workflow().downloadState() == DownloadState::Idle &&
                button->text() == QStringLiteral("下载") &&
                IsRunEndText(Control<QLabel>("statusLine1")->text());
     });

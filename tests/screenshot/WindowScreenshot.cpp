@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     list->click();
     if (!QTest::qWaitFor(
             [&] {
-                return window.workflow().listState == ListState::Idle &&
+                return window.workflow().listState() == ListState::Idle &&
                        list->text() == QStringLiteral("获取相册");
             },
             20000)) {
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     download->click();
     if (!QTest::qWaitFor(
             [&] {
-                return window.workflow().downloadState == DownloadState::Idle &&
+                return window.workflow().downloadState() == DownloadState::Idle &&
                        download->text() == QStringLiteral("下载");
             },
             30000)) {
@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
 
     auto* pictureView = window.findChild<QCheckBox*>(QStringLiteral("pictureViewBox"));
     pictureView->click();
-    if (!QTest::qWaitFor([&] { return window.workflow().viewState == ViewState::Idle; }, 20000)) {
+    if (!QTest::qWaitFor([&] { return window.viewState() == gui::ViewState::Idle; }, 20000)) {
         return 1;
     }
     grid->SetSelectedRange(0, 1, 0, 2);

@@ -340,7 +340,7 @@ AddressOutcome DownloadAddress(CliContext& context, const WString& address, Down
         workflow.RememberHistory(HistoryKind::SavePath, options.saveFolder);
         options.rememberSaveFolder = false;
     }
-    workflow.ready = true;
+    workflow.MarkReady();
     AddressOutcome outcome;
     {
         const Watched watched(stop, workflow);
@@ -420,7 +420,7 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
         Workflow workflow(view, context.settingsFolder, context.cookies);
         workflow.ResetSettings(loaded.settings);
         view.Attach(&workflow);
-        workflow.ready = true;
+        workflow.MarkReady();
         {
             const Watched watched(stop, workflow);
             workflow.OnListButton();

@@ -21,7 +21,7 @@ WString CountText(const char16_t* before, long long count, const char16_t* after
 
 void Workflow::GetListFunc() {
     m_extension = ReadExtensionSettings(m_settingsFolder);
-    currentSiteCode = kSiteCodeHuabanDuitang;
+    m_siteCode = kSiteCodeHuabanDuitang;
     m_carry.ownerName.clear();
     ListRunResult result;
     const WString address = Trimmed(m_view.AddressText());
@@ -32,7 +32,7 @@ void Workflow::GetListFunc() {
             std::lock_guard lock(m_resultMutex);
             m_lastList = result;
         }
-        listState = ListState::Idle;
+        m_listState = ListState::Idle;
         return;
     }
     m_view.ApplyControlState(ControlMoment::ListStarts, true);
@@ -43,19 +43,19 @@ void Workflow::GetListFunc() {
     bool singleAlbum = false;
     const int kind = m_view.AlbumKindSelection();
     if (kind >= 0) {
-        siteSubKind = kind;
+        m_siteSubKind = kind;
     }
     // The sites' pages as browsers show them ("https://", "www.") lead to the same requests.
     const WString siteAddress = CanonicalSiteAddress(address);
     StageOutcome outcome;
     if (const WStringView problem = AddressProblem(address); !problem.empty()) {
         if (problem == kMsgNotHuabanBoard) {
-            siteSubKind = kSubKindHuaban;
+            m_siteSubKind = kSubKindHuaban;
         }
         result.addressProblem = true;
         m_view.ShowMessage(ShownText(problem));
     } else if (!IsDuitangAddress(siteAddress)) {
-        siteSubKind = kSubKindHuaban;
+        m_siteSubKind = kSubKindHuaban;
         outcome = ListHuabanBoard(*this, siteAddress);
         singleAlbum = true;
     } else {
@@ -73,7 +73,7 @@ void Workflow::GetListFunc() {
     m_view.RefreshGrid();
     const auto n = static_cast<long long>(albums.size());
     // Whoever stopped the fetch does not want a download to start by itself.
-    const bool stopped = listState == ListState::StopRequested || m_abandoned;
+    const bool stopped = m_listState == ListState::StopRequested || m_abandoned;
     result.albums = albums.size();
     result.stopped = stopped;
     result.complete = outcome.complete && !stopped;
@@ -91,7 +91,7 @@ void Workflow::GetListFunc() {
     } else {
         m_view.SetStatusText(StatusLine::Main, ListDoneText(n));
     }
-    listState = ListState::Idle;
+    m_listState = ListState::Idle;
     m_view.ApplyControlState(ControlMoment::ListEnds, n == 0);
     // From here on only calls that do not wait on the interface thread: it may already be joining
     // this thread for the next fetch. The address box was disabled during the fetch, so the text

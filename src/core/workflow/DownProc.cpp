@@ -45,14 +45,14 @@ bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& pictu
     }
     if (!entry->storedAs.empty()) {
         // The passes after the download work on the file as it is named now.
-        job.SetFileName(index, entry->storedAs);
+        m_job.SetFileName(index, entry->storedAs);
     }
     return true;
 }
 
 Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation) {
-    const auto picture = job.PictureAt(index, generation);
-    const auto target = job.TargetPath(index);
+    const auto picture = m_job.PictureAt(index, generation);
+    const auto target = m_job.TargetPath(index);
     if (!picture || !target) {
         return PictureEnd::Failed;
     }
@@ -66,16 +66,16 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         fallback = address.substr(lineEnd + 2);
         address.resize(lineEnd);
     }
-    const std::uint32_t timeoutMs = counters.timeoutSec.load() * 1000;
+    const std::uint32_t timeoutMs = m_counters.timeoutSec.load() * 1000;
     ST_URLREQUEST request(address, *target, timeoutMs);
     request.cookieStore = m_cookieStore;
     request.clock = &m_clock;
     request.extraHeaders = picture->requestHeader;
-    request.minSizeK = counters.minSizeK;
-    request.maxSizeK = counters.maxSizeK;
+    request.minSizeK = m_counters.minSizeK;
+    request.maxSizeK = m_counters.maxSizeK;
     request.attempts = kPictureAttempts;
     request.retryPauseSec = kPictureRetryPauseSec;
-    request.cancel = &counters.stopRequested;
+    request.cancel = &m_counters.stopRequested;
     request.expectPicture = true;
 
     CURLSource response;
@@ -99,15 +99,15 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
 Workflow::DownProcResult Workflow::DownProc() {
     // The stop flag is cleared by the album loop, not here: a stop pressed after the album was
     // collected must still hold.
-    counters.finishedCount = 0;
-    const size_t n = job.size();
-    const size_t t = std::min<size_t>(counters.activeThreadCount.load(), n);
+    m_counters.finishedCount = 0;
+    const size_t n = m_job.size();
+    const size_t t = std::min<size_t>(m_counters.activeThreadCount.load(), n);
     if (t == 0) {
         return {};
     }
-    counters.downloadActive = true;
+    m_counters.downloadActive = true;
     const auto started = std::chrono::steady_clock::now();
-    const std::uint64_t generation = job.generation();
+    const std::uint64_t generation = m_job.generation();
     std::atomic<size_t> next{0};
     std::atomic<std::uint32_t> failed{0};
     std::atomic<std::uint32_t> filtered{0};
@@ -120,7 +120,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         // A picture found saved before costs the site nothing, so no pause follows it.
         bool askedTheSite = false;
         for (;;) {
-            if (counters.stopRequested.raised()) {
+            if (m_counters.stopRequested.raised()) {
                 return;
             }
             const size_t i = next.fetch_add(1);
@@ -128,8 +128,8 @@ Workflow::DownProcResult Workflow::DownProc() {
                 return;
             }
             if (t == 1 && askedTheSite) {
-                m_clock.SleepFor(kSingleThreadPause, counters.stopRequested);
-                if (counters.stopRequested.raised()) {
+                m_clock.SleepFor(kSingleThreadPause, m_counters.stopRequested);
+                if (m_counters.stopRequested.raised()) {
                     return;
                 }
             }
@@ -146,7 +146,7 @@ Workflow::DownProcResult Workflow::DownProc() {
                 std::lock_guard lock(m_coordinatorMutex);
                 if (end == PictureEnd::Failed) {
                     failed.fetch_add(1);
-                    if (const auto picture = job.PictureAt(i, generation);
+                    if (const auto picture = m_job.PictureAt(i, generation);
                         picture && failedUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
                         failedUrls.push_back(picture->url.substr(0, picture->url.find(u"\r\n")));
                     }
@@ -155,7 +155,7 @@ Workflow::DownProcResult Workflow::DownProc() {
                 } else if (end == PictureEnd::Skipped) {
                     skipped.fetch_add(1);
                 }
-                counters.finishedCount.fetch_add(1);
+                m_counters.finishedCount.fetch_add(1);
             }
             askedTheSite = end != PictureEnd::Skipped;
             m_coordinatorWake.notify_all();
@@ -172,7 +172,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     }
     if (threads.empty()) {
         m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
-        counters.downloadActive = false;
+        m_counters.downloadActive = false;
         return {0, 0, static_cast<std::uint32_t>(n), 0, {}};
     }
 
@@ -183,12 +183,12 @@ Workflow::DownProcResult Workflow::DownProc() {
         std::unique_lock lock(m_coordinatorMutex);
         for (;;) {
             m_coordinatorWake.wait(lock, [&] {
-                return counters.stopRequested.raised() || counters.finishedCount.load() != reported;
+                return m_counters.stopRequested.raised() || m_counters.finishedCount.load() != reported;
             });
-            if (counters.stopRequested.raised()) {
+            if (m_counters.stopRequested.raised()) {
                 break;
             }
-            reported = counters.finishedCount;
+            reported = m_counters.finishedCount;
             const std::uint32_t failedSoFar = failed;
             lock.unlock();
             m_view.SetStatusText(StatusLine::Progress,
@@ -205,12 +205,12 @@ Workflow::DownProcResult Workflow::DownProc() {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    const std::uint32_t notFetched = total - std::min(total, counters.finishedCount.load());
+    const std::uint32_t notFetched = total - std::min(total, m_counters.finishedCount.load());
     Trace("OK\n");
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
-    counters.downloadActive = false;
+    m_counters.downloadActive = false;
     return {failed, filtered, notFetched, skipped, std::move(failedUrls)};
 }
 

@@ -26,22 +26,22 @@ constexpr WStringView kForcedVideoExtension = u".mp4";
 
 bool Workflow::WriteListFile(const ST_PERLISTRECORD& album) {
     std::string bytes;
-    job.ForEachPictureUrl([&bytes](const WString& url) {
+    m_job.ForEachPictureUrl([&bytes](const WString& url) {
         bytes += EncodeText(url, CodePage::Gbk);
         bytes += "\r\n";
     });
-    return WriteFileAtomically(ToUtf8(job.AlbumFolder() + album.name + u".lst"), bytes);
+    return WriteFileAtomically(ToUtf8(m_job.AlbumFolder() + album.name + u".lst"), bytes);
 }
 
 void Workflow::FormatPass(WStringView forcedExtension) {
-    for (size_t i = 0; i < job.size(); ++i) {
-        const auto picture = job.PictureAt(i);
-        auto path = job.TargetPath(i);
+    for (size_t i = 0; i < m_job.size(); ++i) {
+        const auto picture = m_job.PictureAt(i);
+        auto path = m_job.TargetPath(i);
         if (!picture || !path || !FixPictureExtension(*path, forcedExtension)) {
             continue;
         }
         const WString storedAs = path->substr(path->rfind(u'/') + 1);
-        job.SetFileName(i, storedAs);
+        m_job.SetFileName(i, storedAs);
         // The next run names the picture as this one did: the journal must lead it to the new name.
         struct stat info {};
         if (storedAs != picture->fileName && ::stat(ToUtf8(*path).c_str(), &info) == 0) {
@@ -55,8 +55,8 @@ void Workflow::OrderPass() {
     // Picture 0 is the newest, each following one a minute older, so that a view sorted by time
     // shows the album's own order.
     const std::int64_t now = std::time(nullptr);
-    for (size_t i = 0; i < job.size(); ++i) {
-        if (const auto path = job.TargetPath(i)) {
+    for (size_t i = 0; i < m_job.size(); ++i) {
+        if (const auto path = m_job.TargetPath(i)) {
             SetFileTimes(*path, now - 60 * static_cast<std::int64_t>(i));
         }
     }
@@ -108,7 +108,7 @@ void Workflow::DownPicFunc() {
     const WString saveFolder = Trimmed(m_view.SaveFolderText());
     if (saveFolder.empty()) {
         m_view.ShowMessage(WString(kMsgSetSaveFolder));
-        downloadState = DownloadState::Idle;
+        m_downloadState = DownloadState::Idle;
         return;
     }
     // A folder typed as relative names the same folder whatever the working directory of a later run.
@@ -116,7 +116,7 @@ void Workflow::DownPicFunc() {
         saveFolder.front() == u'/' ? saveFolder : FromUtf8(AbsoluteFolder(ToUtf8(saveFolder)));
     if (runFolder.empty()) {
         m_view.ShowMessage(WString(kMsgBadSaveFolder));
-        downloadState = DownloadState::Idle;
+        m_downloadState = DownloadState::Idle;
         return;
     }
     if (runFolder.back() != u'/') {
@@ -125,14 +125,14 @@ void Workflow::DownPicFunc() {
     runFolder += m_carry.ownerName;
     if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
         m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
-        downloadState = DownloadState::Idle;
+        m_downloadState = DownloadState::Idle;
         return;
     }
     SetFolderTimes(runFolder, std::time(nullptr));
     m_runFolder = runFolder;
     m_view.ApplyControlState(ControlMoment::DownloadStarts, albums.size() == 0);
-    job.SetAlbumFolder(runFolder);
-    const int siteCode = currentSiteCode;
+    m_job.SetAlbumFolder(runFolder);
+    const int siteCode = m_siteCode;
     {
         std::lock_guard lock(m_settingsMutex);
         const size_t slot = SettingsSlot(siteCode);
@@ -140,7 +140,7 @@ void Workflow::DownPicFunc() {
         m_run.params = m_settings.downloadParams[slot];
     }
     m_run.naming.optionFlags |= m_forcedRunOptions.load();
-    counters.CopyParams(m_run.params);
+    m_counters.CopyParams(m_run.params);
     m_names.StartRun();
 
     std::vector<int> positions = m_view.ChosenAlbums();
@@ -160,21 +160,21 @@ void Workflow::DownPicFunc() {
         m_view.ShowAlbumState(positions[k], AlbumRunState::Waiting, 0, 0, 0);
     }
     size_t k = 0;
-    for (; k < albumCount && downloadState != DownloadState::StopRequested; ++k) {
+    for (; k < albumCount && m_downloadState != DownloadState::StopRequested; ++k) {
         const int p = positions[k];
-        job.Clear();
-        job.SetAlbumFolder(runFolder);
+        m_job.Clear();
+        m_job.SetAlbumFolder(runFolder);
         m_albumFolderFailed = false;
         m_sideFileFailed = false;
         m_journal.Close();
-        DownloadState state = downloadState;
+        DownloadState state = m_downloadState;
         while (state != DownloadState::StopRequested &&
-               !downloadState.compare_exchange_weak(state, DownloadState::Running)) {
+               !m_downloadState.compare_exchange_weak(state, DownloadState::Running)) {
         }
         if (state == DownloadState::StopRequested) {
             break;
         }
-        counters.stopRequested.Clear();
+        m_counters.stopRequested.Clear();
         m_view.ShowAlbumState(p, AlbumRunState::Collecting, 0, 0, 0);
         m_view.SetStatusText(StatusLine::Main,
                              u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
@@ -184,36 +184,36 @@ void Workflow::DownPicFunc() {
         if (siteCode > 20) {
             m_view.ShowMessage(WString(kMsgBadSiteCode));
         } else if (siteCode == kSiteCodeHuabanDuitang) {
-            collected = siteSubKind != kSubKindDuitang ? CollectHuabanPins(*this, p)
-                                                       : CollectDuitangPictures(*this, p);
+            collected = m_siteSubKind != kSubKindDuitang ? CollectHuabanPins(*this, p)
+                                                         : CollectDuitangPictures(*this, p);
         }
         ++result.albumsDone;
-        const size_t n = job.size();
+        const size_t n = m_job.size();
         const auto record = albums.AlbumAt(static_cast<size_t>(p));
         const WString albumName = record ? record->name : WString();
         const std::int32_t statedCount = record ? record->pictureCount : 0;
-        if (!collected.complete && downloadState != DownloadState::StopRequested) {
+        if (!collected.complete && m_downloadState != DownloadState::StopRequested) {
             const WString text = AlbumIncompleteText(albumName, n, statedCount, collected.problem);
             result.incompleteAlbums.push_back(text);
             m_view.SetStatusText(StatusLine::Main, text);
         }
-        if (n > 0 && downloadState == DownloadState::StopRequested && !asked) {
+        if (n > 0 && m_downloadState == DownloadState::StopRequested && !asked) {
             asked = true;
             // Closing the window or Ctrl-C: nobody is there to answer.
             continueAfterStop = !m_abandoned && m_view.AskYesNo(ShownText(kMsgContinueAfterStop));
             if (continueAfterStop) {
-                counters.stopRequested.Clear();
+                m_counters.stopRequested.Clear();
             }
         }
         const auto total = static_cast<unsigned>(n);
         // The state an album ends in when nothing was lost on the way.
         const auto unlessLost = [&] {
-            if (downloadState == DownloadState::StopRequested) {
+            if (m_downloadState == DownloadState::StopRequested) {
                 return AlbumRunState::Stopped;
             }
             return collected.complete ? AlbumRunState::Done : AlbumRunState::Incomplete;
         };
-        if (n == 0 || (downloadState == DownloadState::StopRequested && !continueAfterStop)) {
+        if (n == 0 || (m_downloadState == DownloadState::StopRequested && !continueAfterStop)) {
             result.picturesNotFetched += static_cast<std::uint32_t>(n);
             m_view.ShowAlbumState(p, unlessLost(), 0, total, 0);
             continue;
@@ -223,7 +223,7 @@ void Workflow::DownPicFunc() {
             // Told when the folder was tried; its pictures have nowhere to go.
             result.picturesFailed += static_cast<std::uint32_t>(n);
             result.incompleteAlbums.push_back(AlbumIncompleteText(
-                albumName, n, statedCount, WString(kMsgCannotMakeFolder) + job.AlbumFolder()));
+                albumName, n, statedCount, WString(kMsgCannotMakeFolder) + m_job.AlbumFolder()));
             m_view.ShowAlbumState(p, AlbumRunState::Failed, 0, total, total);
             continue;
         }
@@ -248,10 +248,10 @@ void Workflow::DownPicFunc() {
             }
         }
         // A marker after failures would make a later run skip the pictures that are missing.
-        if (downloadState != DownloadState::StopRequested && collected.complete && album.failed == 0 &&
+        if (m_downloadState != DownloadState::StopRequested && collected.complete && album.failed == 0 &&
             album.notFetched == 0) {
-            if (const auto first = job.PictureAt(0)) {
-                WriteAlbumMarker(job.AlbumFolder(), first->url);
+            if (const auto first = m_job.PictureAt(0)) {
+                WriteAlbumMarker(m_job.AlbumFolder(), first->url);
             }
         }
         if (m_run.naming.HasOption(OPT_FIX_FORMAT)) {
@@ -264,7 +264,7 @@ void Workflow::DownPicFunc() {
             ++result.sideFilesFailed;
         }
         const unsigned lost = album.failed + album.notFetched;
-        if (lost > 0 && downloadState != DownloadState::StopRequested) {
+        if (lost > 0 && m_downloadState != DownloadState::StopRequested) {
             m_view.ShowAlbumState(p, AlbumRunState::Failed, total - lost, total, lost);
         } else {
             m_view.ShowAlbumState(p, unlessLost(), total - lost, total, album.failed);
@@ -275,9 +275,9 @@ void Workflow::DownPicFunc() {
         m_view.ShowAlbumState(positions[k], AlbumRunState::Stopped, 0, 0, 0);
     }
     m_journal.Close();
-    result.stopped = downloadState == DownloadState::StopRequested;
+    result.stopped = m_downloadState == DownloadState::StopRequested;
     publish(result);
-    downloadState = DownloadState::Idle;
+    m_downloadState = DownloadState::Idle;
     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
     // The cookies of the run's last second reach the file now.
     if (m_cookieStore != nullptr) {
@@ -286,7 +286,7 @@ void Workflow::DownPicFunc() {
     m_view.SetStatusText(StatusLine::Main, RunSummaryText(result));
     m_view.SetStatusText(StatusLine::Progress, {});
     if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {
-        m_view.OpenFolder(ToUtf8(job.AlbumFolder()));
+        m_view.OpenFolder(ToUtf8(m_job.AlbumFolder()));
     }
 }
 

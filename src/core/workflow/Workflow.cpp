@@ -87,40 +87,40 @@ void Workflow::WaitForWorkers() {
 }
 
 bool Workflow::OnListButton() {
-    if (!ready) {
+    if (!m_ready) {
         return false;
     }
-    if (listState != ListState::Idle) {
+    if (m_listState != ListState::Idle) {
         ListState fetching = ListState::Fetching;
-        if (listState.compare_exchange_strong(fetching, ListState::StopRequested)) {
+        if (m_listState.compare_exchange_strong(fetching, ListState::StopRequested)) {
             m_stopPages.Raise();
         }
         return true;
     }
     // The two workers share the album list and the adapters' state: one at a time.
-    if (downloadState != DownloadState::Idle || m_abandoned) {
+    if (m_downloadState != DownloadState::Idle || m_abandoned) {
         return false;
     }
     JoinIfDone(m_listThread);
     albums.ClearAlbumList();
     m_stopPages.Clear();
-    listState = ListState::Fetching;
-    siteSubKind = -1;
-    currentSiteCode = kSiteCodeHuabanDuitang;
+    m_listState = ListState::Fetching;
+    m_siteSubKind = -1;
+    m_siteCode = kSiteCodeHuabanDuitang;
     ++m_workersRunning;
     try {
         m_listThread = std::thread([this] {
             RunGuarded(
                 kListWorkerName, [this] { GetListFunc(); },
                 [this] {
-                    listState = ListState::Idle;
+                    m_listState = ListState::Idle;
                     m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
                 });
         });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgListThreadFailed));
-        listState = ListState::Idle;
+        m_listState = ListState::Idle;
         return false;
     }
     return true;
@@ -130,53 +130,53 @@ void Workflow::RequestStop() {
     m_abandoned = true;
     m_stopPages.Raise();
     ListState listing = ListState::Fetching;
-    listState.compare_exchange_strong(listing, ListState::StopRequested);
+    m_listState.compare_exchange_strong(listing, ListState::StopRequested);
     StopDownload();
 }
 
 void Workflow::StopDownload() {
-    DownloadState downloading = downloadState;
+    DownloadState downloading = m_downloadState;
     while (downloading != DownloadState::Idle &&
-           !downloadState.compare_exchange_weak(downloading, DownloadState::StopRequested)) {
+           !m_downloadState.compare_exchange_weak(downloading, DownloadState::StopRequested)) {
     }
     if (downloading != DownloadState::Idle) {
         m_stopPages.Raise();
-        counters.stopRequested.Raise();
+        m_counters.stopRequested.Raise();
         std::lock_guard lock(m_coordinatorMutex);
         m_coordinatorWake.notify_all();
     }
 }
 
 bool Workflow::OnDownloadButton() {
-    if (downloadState != DownloadState::Idle) {
+    if (m_downloadState != DownloadState::Idle) {
         StopDownload();
         return true;
     }
-    if (listState != ListState::Idle || m_abandoned) {
+    if (m_listState != ListState::Idle || m_abandoned) {
         return false;
     }
     JoinIfDone(m_downloadThread);
     m_stopPages.Clear();
-    downloadState = DownloadState::Running;
+    m_downloadState = DownloadState::Running;
     ++m_workersRunning;
     try {
         m_downloadThread = std::thread([this] {
             RunGuarded(
                 kDownloadWorkerName, [this] { DownPicFunc(); },
                 [this] {
-                    counters.downloadActive = false;
+                    m_counters.downloadActive = false;
                     {
                         std::lock_guard lock(m_resultMutex);
                         m_lastResult.error = true;
                     }
-                    downloadState = DownloadState::Idle;
+                    m_downloadState = DownloadState::Idle;
                     m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
                 });
         });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
-        downloadState = DownloadState::Idle;
+        m_downloadState = DownloadState::Idle;
         return false;
     }
     return true;
@@ -258,7 +258,7 @@ void Workflow::ForgetCookiesOf(const WString& address) {
 }
 
 void Workflow::AddAlbum(ST_PERLISTRECORD record) {
-    if (!ready) {
+    if (!m_ready) {
         return;
     }
     // Cut before the name is made unique, so that two long names that agree in their shown part
@@ -272,21 +272,25 @@ void Workflow::AddAlbum(ST_PERLISTRECORD record) {
     }
 }
 
+WString Workflow::FolderBeingDownloaded() const {
+    return m_counters.downloadActive ? m_job.AlbumFolder() : WString();
+}
+
 bool Workflow::CollectionEnds() const {
-    const DownloadState state = downloadState;
+    const DownloadState state = m_downloadState;
     return state == DownloadState::AlbumDone || state == DownloadState::StopRequested;
 }
 
 bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
-    const NamingContext context{m_run.naming,         album,         currentSiteCode,
+    const NamingContext context{m_run.naming,         album,         m_siteCode,
                                 albums.selectedCount, albums.size(), m_carry.ownerName};
     const WString folderName = AlbumFolderName(context);
-    WString folder = job.AlbumFolder();
+    WString folder = m_job.AlbumFolder();
     if (!folderName.empty()) {
         folder += folderName + u"/";
-        job.SetAlbumFolder(folder);
+        m_job.SetAlbumFolder(folder);
     }
-    m_names.StartAlbum(job.AlbumFolder());
+    m_names.StartAlbum(m_job.AlbumFolder());
     WString failedFolder;
     if (!CreateFolderTree(folder, &failedFolder)) {
         m_journal.Close();
@@ -295,9 +299,9 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
         return false;
     }
     SetFolderTimes(folder, std::time(nullptr));
-    RemoveStaleTemporaries(ToUtf8(job.AlbumFolder()));
-    m_journal.Open(job.AlbumFolder());
-    m_markerAddress = ReadAlbumMarker(job.AlbumFolder());
+    RemoveStaleTemporaries(ToUtf8(m_job.AlbumFolder()));
+    m_journal.Open(m_job.AlbumFolder());
+    m_markerAddress = ReadAlbumMarker(m_job.AlbumFolder());
     return true;
 }
 
@@ -305,7 +309,7 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
     if (m_albumFolderFailed || (m_sideFileFailed && !first)) {
         return;
     }
-    const std::string path = ToUtf8(job.AlbumFolder() + album.name + u".txt");
+    const std::string path = ToUtf8(m_job.AlbumFolder() + album.name + u".txt");
     const std::string line = EncodeUtf16Le(originalName + u"\r\n");
     if (first) {
         // A new file renamed over the name: a link or a FIFO planted there is replaced, not used.
@@ -328,8 +332,8 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     if (!album) {
         return;
     }
-    const size_t n = job.size();
-    const NamingContext context{m_run.naming,         *album,        currentSiteCode,
+    const size_t n = m_job.size();
+    const NamingContext context{m_run.naming,         *album,        m_siteCode,
                                 albums.selectedCount, albums.size(), m_carry.ownerName};
     // A whole path is honoured only inside the run's folder: a site's text must never place a
     // file elsewhere.
@@ -342,17 +346,17 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     if (n == 0) {
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
-    const WString name = m_names.Finish(std::move(draft), job.AlbumFolder().size(), n);
+    const WString name = m_names.Finish(std::move(draft), m_job.AlbumFolder().size(), n);
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !m_markerAddress.empty() &&
         pictureUrl == m_markerAddress) {
         // The marker is the first picture of the last complete download: the rest was saved then.
         // A stop pressed meanwhile must not be turned into a mere end of the album.
         DownloadState expected = DownloadState::Running;
-        downloadState.compare_exchange_strong(expected, DownloadState::AlbumDone);
+        m_downloadState.compare_exchange_strong(expected, DownloadState::AlbumDone);
         return;
     }
-    job.AppendPicture(pictureUrl, name, requestHeader);
+    m_job.AppendPicture(pictureUrl, name, requestHeader);
     m_names.Take(name);
     m_view.SetStatusText(StatusLine::Progress,
                          u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");

@@ -13,6 +13,7 @@
 #include "core/net/URLSource2.h"
 #include "core/settings/ExtensionSettings.h"
 #include "core/settings/PersistentSettings.h"
+#include "core/settings/SiteCodes.h"
 #include "core/util/Clock.h"
 #include "core/util/StopSignal.h"
 #include "core/workflow/AlbumJournal.h"
@@ -33,8 +34,6 @@ enum class ListState : std::uint8_t { Idle, Fetching, StopRequested };
 // stop), by the worker between albums and at its end, and by AddPicture when the marker ends an
 // album's collection (AlbumDone).
 enum class DownloadState : std::uint8_t { Idle, Running, AlbumDone, StopRequested };
-// Where a rebuild of the window's grid stands; the window's own business.
-enum class ViewState : std::uint8_t { Idle, Rebuilding, StopRequested };
 
 // What one list fetch did, for the front end's last words.
 struct ListRunResult {
@@ -84,7 +83,7 @@ public:
 
     // --- buttons (interface thread) ---
 
-    // Starts the album-list fetch, or requests its stop while one runs. False before `ready`.
+    // Starts the album-list fetch, or requests its stop while one runs. False before MarkReady.
     bool OnListButton();
     // Starts the download of the chosen albums, or requests the stop while one runs.
     bool OnDownloadButton();
@@ -121,44 +120,41 @@ public:
     // the page requests: for what the window fetches beside the workers.
     ST_URLREQUEST NewFileRequest(WString url, WString savePath) const;
 
-    // Adds an album record (only while `ready`) and shows it: what a listing finds.
+    // Adds an album record (only once ready) and shows it: what a listing finds.
     void AddAlbum(ST_PERLISTRECORD record) override;
 
-    // The worker bodies; public so that a front end may run them on a thread of its own choice.
-    void GetListFunc();
-    void DownPicFunc();
+    // --- what the front ends read (any thread) ---
 
-    // --- shared state ---
+    ListState listState() const { return m_listState; }
+    DownloadState downloadState() const { return m_downloadState; }
+    // Always 18 (Huaban and Duitang) in this build; the settings slot follows from it.
+    int siteCode() const { return m_siteCode; }
+    // The folder of the album whose pictures are being fetched; empty outside that phase.
+    WString FolderBeingDownloaded() const;
 
+    // Lets the workers add what they find; a front end calls it once its window or output is up.
+    void MarkReady() { m_ready = true; }
+    bool ready() const { return m_ready; }
+
+    // The albums of the last listing, with their choice. Written by the list worker while it runs
+    // and by the interface thread (choice, rating sort) while no worker runs; its own lock.
     AlbumList albums;
-    DownloadJob job;
-    DownloadCounters counters;
-
-    std::atomic<int> currentSiteCode{18};
-    std::atomic<int> siteSubKind{-1};
-    std::atomic<ListState> listState{ListState::Idle};
-    std::atomic<DownloadState> downloadState{DownloadState::Idle};
-    std::atomic<ViewState> viewState{ViewState::Idle};
-    std::atomic<bool> ready{false};
-
-    // Interface thread only.
-    WString filterText;
 
 private:
     // What the site adapters may do (SiteWork).
     ST_URLREQUEST NewRequest(WString url) const override { return NewFileRequest(std::move(url), {}); }
     void Pause(std::chrono::milliseconds duration) const override { m_clock.SleepFor(duration, m_stopPages); }
     bool PagesStopped() const override { return m_stopPages.raised(); }
-    bool ListStopRequested() const override { return listState == ListState::StopRequested; }
+    bool ListStopRequested() const override { return m_listState == ListState::StopRequested; }
     void ForgetCookiesOf(const WString& address) override;
     void ShowMessage(const WString& text) override { m_view.ShowMessage(text); }
-    void SetSiteSubKind(int subKind) override { siteSubKind = subKind; }
+    void SetSiteSubKind(int subKind) override { m_siteSubKind = subKind; }
     std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const override {
         return albums.AlbumAt(position);
     }
     void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& requestHeader,
                     int albumPosition) override;
-    std::size_t PicturesCollected() const override { return job.size(); }
+    std::size_t PicturesCollected() const override { return m_job.size(); }
     bool CollectionEnds() const override;
     Carry& carry() override { return m_carry; }
 
@@ -172,6 +168,9 @@ private:
     bool StartAlbumFolder(const ST_PERLISTRECORD& album);
     void AppendOriginalName(const ST_PERLISTRECORD& album, const WString& originalName, bool first);
     void StopDownload();
+    // The worker bodies, each on a thread of its own that the buttons start.
+    void GetListFunc();
+    void DownPicFunc();
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
     void RunGuarded(const char* name, const std::function<void()>& body,
                     const std::function<void()>& giveControlsBack);
@@ -194,6 +193,19 @@ private:
     bool WriteListFile(const ST_PERLISTRECORD& album);
     void FormatPass(WStringView forcedExtension);
     void OrderPass();
+
+    // The pictures of the current album: filled by the download worker, read by picture threads.
+    DownloadJob m_job;
+    DownloadCounters m_counters;
+
+    // Written by the buttons when a worker starts or is asked to stop, and by the worker itself
+    // between albums and at its end (see the state enums).
+    std::atomic<ListState> m_listState{ListState::Idle};
+    std::atomic<DownloadState> m_downloadState{DownloadState::Idle};
+    // Written by the list worker and read by the download worker, which never run together.
+    std::atomic<int> m_siteCode{kSiteCodeHuabanDuitang};
+    std::atomic<int> m_siteSubKind{-1};
+    std::atomic<bool> m_ready{false};
 
     WorkflowView& m_view;
     std::string m_settingsFolder;

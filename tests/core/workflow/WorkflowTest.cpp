@@ -41,7 +41,7 @@ protected:
         m_workflow->ResetSettings(settings);
         view.workflow = m_workflow.get();
         view.saveFolder = FromUtf8(m_save.path());
-        m_workflow->ready = true;
+        m_workflow->MarkReady();
     }
     void TearDown() override {
         m_workflow.reset();
@@ -470,7 +470,7 @@ TEST_F(WorkflowTest, StopInTheMiddleOfAnAlbum) {
     EXPECT_LT(fetched, 10u);
     EXPECT_TRUE(workflow().lastRunResult().stopped);
     EXPECT_FALSE(ReadFile(saveFolder() + "堆糖_7788/合集/pic.kvx").exists);
-    EXPECT_EQ(workflow().downloadState, DownloadState::Idle);
+    EXPECT_EQ(workflow().downloadState(), DownloadState::Idle);
     EXPECT_EQ(view.moments().back(), ControlMoment::DownloadEnds);
 }
 
@@ -505,7 +505,7 @@ TEST_F(WorkflowTest, StoppedBoardFetchDoesNotStartItsDownload) {
     SharedTestServer().SetLatency(std::chrono::milliseconds(0));
     EXPECT_EQ(view.downloadsStarted(), 0);
     EXPECT_TRUE(RequestsTo(test::kFakeHuabanPictureHost).empty());
-    EXPECT_EQ(workflow().listState, ListState::Idle);
+    EXPECT_EQ(workflow().listState(), ListState::Idle);
 }
 
 TEST_F(WorkflowTest, SiteTextNeverPlacesAPictureOutsideTheAlbumFolder) {
@@ -566,7 +566,7 @@ TEST_F(WorkflowTest, AddressProblemsAreToldAndListNothing) {
     EXPECT_EQ(messages[0], ShownText(kMsgNoScheme));
     EXPECT_EQ(messages[1], ShownText(kMsgNotHuabanBoard));
     EXPECT_EQ(messages[2], ShownText(kMsgEmptyAddress));
-    EXPECT_EQ(workflow().listState, ListState::Idle);
+    EXPECT_EQ(workflow().listState(), ListState::Idle);
 }
 
 TEST_F(WorkflowTest, DuitangPageWithoutUserIsTold) {
@@ -589,7 +589,7 @@ TEST_F(WorkflowTest, DownloadConcurrencyWithFifteenThreads) {
     EXPECT_EQ(Files("堆糖_7788/甲/").size(), 49u);
     EXPECT_EQ(Files("堆糖_7788/乙/").size(), 8u);
     EXPECT_EQ(view.albumFailures(), (std::vector<unsigned>{0, 0}));
-    EXPECT_EQ(workflow().counters.downloadActive, false);
+    EXPECT_EQ(workflow().FolderBeingDownloaded(), WString());
 }
 
 TEST_F(WorkflowTest, PictureProgressCountsUpToTheAlbumWithItsFailures) {
