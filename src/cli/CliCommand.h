@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace albumora {
 class CookieStore;
 }
@@ -23,13 +27,14 @@ struct CliContext {
     CookieStore* cookies = nullptr;  // the process's cookie jar, kept in the settings folder
 };
 
+// One command of albumora-cli. The parser reads its arguments into the command, then Run acts on
+// them; what the parser cannot judge (an album list, which arguments go together) Run checks first.
 class CliCommand {
 public:
     virtual ~CliCommand() = default;
-    virtual const char* name() const = 0;
-    virtual const char* synopsis() const = 0;  // "fetch URL [--output FILE] ..."
-    virtual const char* summary() const = 0;   // one line for the help text
-    virtual ExitCode Run(CliContext& context, const std::vector<std::string>& args) = 0;
+    // Adds the command with its options and arguments under `app`; returns the command's parser.
+    virtual CLI::App* Define(CLI::App& app) = 0;
+    virtual ExitCode Run(CliContext& context) = 0;
 };
 
 // Every command of albumora-cli; the help text lists them in this order.

@@ -1,8 +1,7 @@
-#include <algorithm>
+#include <CLI/CLI.hpp>
 #include <cstdio>
+#include <iostream>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "cli/CliCommand.h"
 #include "core/net/CookieStore.h"
@@ -10,59 +9,46 @@
 
 using albumora::cli::ExitCode;
 
-namespace {
-
-void PrintUsage(std::FILE* out, const std::vector<std::unique_ptr<albumora::cli::CliCommand>>& commands) {
-    std::fputs(
-        "albumora-cli: download whole picture albums from Huaban and Duitang\n"
-        "\n"
-        "Usage: albumora-cli [--settings-dir DIR] COMMAND [ARGS]\n"
-        "       albumora-cli --version\n"
-        "\n"
-        "Commands:\n"
-        "  help\n"
-        "      show this text\n",
-        out);
-    for (const auto& command : commands) {
-        std::fprintf(out, "  %s\n", command->synopsis());
-        // A summary of several lines keeps its indent on each.
-        const std::string_view summary = command->summary();
-        for (size_t start = 0; start < summary.size();) {
-            const size_t end = std::min(summary.find('\n', start), summary.size());
-            std::fprintf(out, "      %.*s\n", static_cast<int>(end - start), summary.data() + start);
-            start = end + 1;
-        }
-    }
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     const auto commands = albumora::cli::MakeCommands();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    CLI::App app("albumora-cli: download whole picture albums from Huaban and Duitang", "albumora-cli");
+    app.set_version_flag("--version", "albumora-cli " ALBUMORA_VERSION, "print the version and exit");
     std::string settingsDir;
-    size_t i = 0;
-    for (; i < args.size() && args[i].starts_with("--"); ++i) {
-        if (args[i] == "--settings-dir" && i + 1 < args.size()) {
-            settingsDir = args[++i];
-        } else if (args[i] == "--help") {
-            PrintUsage(stdout, commands);
-            return static_cast<int>(ExitCode::Ok);
-        } else if (args[i] == "--version") {
-            std::printf("albumora-cli %s\n", ALBUMORA_VERSION);
-            return static_cast<int>(ExitCode::Ok);
-        } else {
-            std::fprintf(stderr, "albumora-cli: unknown option '%s'\n\n", args[i].c_str());
-            PrintUsage(stderr, commands);
-            return static_cast<int>(ExitCode::Usage);
-        }
+    app.add_option(
+           "--settings-dir", settingsDir,
+           "the folder of soft.dat, cookies.txt and the cover cache\n(default: as the window finds it)")
+        ->type_name("DIR");
+    app.require_subcommand(0, 1);
+    // The global options may also follow the command.
+    app.fallthrough();
+    CLI::App* help = app.add_subcommand("help", "show this text");
+    std::vector<CLI::App*> parsers;
+    for (const auto& command : commands) {
+        parsers.push_back(command->Define(app));
     }
-    if (i == args.size() || args[i] == "help" || args[i] == "-h") {
-        PrintUsage(stdout, commands);
+    // The whole text at once, every command with its options: the program has only a few.
+    const auto printWholeHelp = [&] {
+        std::cout << app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::All);
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        if (app.get_subcommands().empty()) {
+            printWholeHelp();
+            return static_cast<int>(ExitCode::Ok);
+        }
+        app.exit(e);
+        return static_cast<int>(ExitCode::Ok);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return static_cast<int>(code == 0 ? ExitCode::Ok : ExitCode::Usage);
+    }
+    if (app.get_subcommands().empty() || help->parsed()) {
+        printWholeHelp();
         return static_cast<int>(ExitCode::Ok);
     }
-    for (const auto& command : commands) {
-        if (args[i] != command->name()) {
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        if (!parsers[k]->parsed()) {
             continue;
         }
         albumora::cli::CliContext context;
@@ -73,10 +59,7 @@ int main(int argc, char** argv) {
         }
         albumora::CookieStore cookies(context.settingsFolder + "cookies.txt");
         context.cookies = &cookies;
-        const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
-        return static_cast<int>(command->Run(context, rest));
+        return static_cast<int>(commands[k]->Run(context));
     }
-    std::fprintf(stderr, "albumora-cli: unknown command '%s'\n\n", args[i].c_str());
-    PrintUsage(stderr, commands);
     return static_cast<int>(ExitCode::Usage);
 }

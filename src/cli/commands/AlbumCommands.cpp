@@ -1,5 +1,7 @@
 #include "cli/commands/AlbumCommands.h"
 
+#include <CLI/CLI.hpp>
+
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -105,37 +107,52 @@ struct AlbumArgs {
     bool valid = true;
 };
 
-AlbumArgs ParseAlbumArgs(const std::vector<std::string>& args, bool allowDownloadOptions) {
+// Adds what both album commands take, and with `download` the options of a download.
+void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
+    command.add_option("address", args.address, "a Huaban board or Duitang address")->type_name("");
+    command
+        .add_option("-i,--input-file", args.inputFile,
+                    "the addresses of FILE (- for standard input), one a line;\n"
+                    "blank lines and lines starting with # are skipped")
+        ->type_name("FILE");
+    if (!download) {
+        return;
+    }
+    command.add_option("--save", args.saveFolder, "the save folder (default: the last one used)")
+        ->type_name("DIR");
+    command
+        .add_option("--albums", args.albums,
+                    "the albums to download, 1-based, like 2,5-7, or all (the default);\n"
+                    "numbers need one address")
+        ->type_name("LIST");
+    command.add_flag("--new-only", args.newOnly,
+                     "fetch only what the site lists before each album's last complete\n"
+                     "download, for this run (the saved setting skip-downloaded stays as it is)");
+}
+
+// The arguments as the commands use them; not valid, with the reason told, when they do not go
+// together.
+AlbumArgs CheckAlbumArgs(const AlbumCommandArgs& given) {
     AlbumArgs parsed;
-    bool haveAddress = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if ((arg == "--input-file" || arg == "-i") && i + 1 < args.size()) {
-            parsed.inputFile = args[++i];
-        } else if (allowDownloadOptions && arg == "--save" && i + 1 < args.size()) {
-            parsed.saveFolder = args[++i];
-        } else if (allowDownloadOptions && arg == "--new-only") {
-            parsed.newOnly = true;
-        } else if (allowDownloadOptions && arg == "--albums" && i + 1 < args.size()) {
-            const auto list = ParseAlbumList(args[++i]);
-            if (!list) {
-                std::fprintf(stderr, "albumora-cli: --albums takes numbers and ranges like 2,5-7, or all\n");
-                parsed.valid = false;
-            } else {
-                parsed.albums = *list;
-            }
-        } else if (!arg.starts_with("-") && !haveAddress) {
-            parsed.address = Trimmed(FromUtf8(arg));
-            haveAddress = true;
-        } else {
-            std::fprintf(stderr, "albumora-cli: unexpected argument '%s'\n", arg.c_str());
+    parsed.address = Trimmed(FromUtf8(given.address));
+    if (!given.inputFile.empty()) {
+        parsed.inputFile = given.inputFile;
+    }
+    parsed.saveFolder = given.saveFolder;
+    parsed.newOnly = given.newOnly;
+    if (!given.albums.empty()) {
+        const auto list = ParseAlbumList(given.albums);
+        if (!list) {
+            std::fprintf(stderr, "albumora-cli: --albums takes numbers and ranges like 2,5-7, or all\n");
             parsed.valid = false;
+        } else {
+            parsed.albums = *list;
         }
     }
-    if (haveAddress && parsed.inputFile) {
+    if (!given.address.empty() && parsed.inputFile) {
         std::fprintf(stderr, "albumora-cli: give an address or --input-file, not both\n");
         parsed.valid = false;
-    } else if (!haveAddress && !parsed.inputFile) {
+    } else if (given.address.empty() && !parsed.inputFile) {
         std::fprintf(stderr, "albumora-cli: an address (or --input-file FILE) is needed\n");
         parsed.valid = false;
     }
@@ -388,8 +405,17 @@ std::uint32_t PicturesSaved(const DownloadRunResult& result) {
 
 }  // namespace
 
-ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& args) {
-    const AlbumArgs parsed = ParseAlbumArgs(args, false);
+CLI::App* ListCommand::Define(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "list",
+        "list the albums behind an address (number, name, count, note); with --input-file, those of\n"
+        "each address of the file under a line \"# ADDRESS\"");
+    DefineAlbumArgs(*command, m_args, false);
+    return command;
+}
+
+ExitCode ListCommand::Run(CliContext& context) {
+    const AlbumArgs parsed = CheckAlbumArgs(m_args);
     if (!parsed.valid) {
         return ExitCode::Usage;
     }
@@ -439,9 +465,19 @@ ExitCode ListCommand::Run(CliContext& context, const std::vector<std::string>& a
     return anyAlbum || addresses->empty() ? ExitCode::Ok : ExitCode::NoAlbums;
 }
 
-ExitCode DownloadCommand::Run(CliContext& context, const std::vector<std::string>& args) {
+CLI::App* DownloadCommand::Define(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "download",
+        "download the albums behind an address, or those of each address of an input file in turn,\n"
+        "ending with one summary. Exit 0 when every address was downloaded completely, 1 when any\n"
+        "failed or was incomplete, 2 for a usage error");
+    DefineAlbumArgs(*command, m_args, true);
+    return command;
+}
+
+ExitCode DownloadCommand::Run(CliContext& context) {
     const LoadedSettings loaded = LoadCliSettings(context);
-    const AlbumArgs parsed = ParseAlbumArgs(args, true);
+    const AlbumArgs parsed = CheckAlbumArgs(m_args);
     if (!parsed.valid) {
         return ExitCode::Usage;
     }

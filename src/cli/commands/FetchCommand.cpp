@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -32,63 +33,56 @@ ExitCode UsageError(const std::string& message) {
 
 }  // namespace
 
-ExitCode FetchCommand::Run(CliContext& context, const std::vector<std::string>& args) {
+CLI::App* FetchCommand::Define(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "fetch", "fetch one address; print the page as UTF-8 text, or save the raw body with --output");
+    command->add_option("url", m_url, "the address")->required()->type_name("");
+    command->add_option("--header", m_headers, "an extra request header line; may be given again")
+        ->type_name("TEXT")
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    command->add_option("--output", m_output, "save the raw body into FILE")->type_name("FILE");
+    const auto number = [&](const char* name, std::string& text, std::uint32_t limit, const char* unit,
+                            const char* what) {
+        const CLI::Validator upTo(
+            [limit](std::string& value) {
+                return ParseNumber(value, limit) ? std::string()
+                                                 : "wants a whole number up to " + std::to_string(limit);
+            },
+            "", "");
+        command->add_option(name, text, what)->type_name(unit)->check(upTo);
+    };
+    number("--timeout", m_timeout, UINT32_MAX, "MS", "connect and read time-out in milliseconds");
+    number("--attempts", m_attempts, 255, "N", "tries before giving up");
+    number("--pause", m_pause, 255, "S", "seconds between tries");
+    number("--min-size", m_minSize, UINT32_MAX, "K", "refuse a body under K kilobytes");
+    number("--max-size", m_maxSize, UINT32_MAX, "K", "refuse a body over K kilobytes");
+    number("--min-text", m_minText, UINT32_MAX, "N", "refuse a page shorter than N characters");
+    return command;
+}
+
+ExitCode FetchCommand::Run(CliContext& context) {
     ST_URLREQUEST request;
     request.cookieStore = context.cookies;
-    std::string url;
-    std::string output;
+    const std::string& url = m_url;
+    const std::string& output = m_output;
     WString headers;
-    struct NumberOption {
-        const char* name;
-        std::uint32_t limit;
-        std::uint32_t* target;
-    };
+    for (const std::string& header : m_headers) {
+        headers += (headers.empty() ? u"" : u"\r\n") + FromUtf8(header);
+    }
     std::uint32_t attempts = request.attempts;
     std::uint32_t pause = request.retryPauseSec;
     std::uint32_t timeout = request.readTimeoutMs;
-    const NumberOption numbers[] = {
-        {"--timeout", UINT32_MAX, &timeout},
-        {"--attempts", 255, &attempts},
-        {"--pause", 255, &pause},
-        {"--min-size", UINT32_MAX, &request.minSizeK},
-        {"--max-size", UINT32_MAX, &request.maxSizeK},
-        {"--min-text", UINT32_MAX, &request.minTextLength},
+    // The parser has checked the numbers given.
+    const std::pair<const std::string&, std::uint32_t*> numbers[] = {
+        {m_timeout, &timeout},          {m_attempts, &attempts},        {m_pause, &pause},
+        {m_minSize, &request.minSizeK}, {m_maxSize, &request.maxSizeK}, {m_minText, &request.minTextLength},
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!arg.starts_with("--")) {
-            if (!url.empty()) {
-                return UsageError("more than one address: '" + arg + "'");
-            }
-            url = arg;
-            continue;
+    for (const auto& [text, target] : numbers) {
+        if (!text.empty()) {
+            *target = ParseNumber(text, UINT32_MAX).value_or(*target);
         }
-        if (i + 1 == args.size()) {
-            return UsageError("option " + arg + " needs a value");
-        }
-        const std::string& value = args[++i];
-        if (arg == "--header") {
-            headers += (headers.empty() ? u"" : u"\r\n") + FromUtf8(value);
-        } else if (arg == "--output") {
-            output = value;
-        } else {
-            const NumberOption* option = nullptr;
-            for (const auto& candidate : numbers) {
-                option = arg == candidate.name ? &candidate : option;
-            }
-            if (option == nullptr) {
-                return UsageError("unknown option " + arg);
-            }
-            const auto number = ParseNumber(value, option->limit);
-            if (!number) {
-                return UsageError("option " + arg + " wants a whole number up to " +
-                                  std::to_string(option->limit) + ", not '" + value + "'");
-            }
-            *option->target = *number;
-        }
-    }
-    if (url.empty()) {
-        return UsageError("no address given");
     }
     // A device or a FIFO (/dev/null, /dev/stdout) is written into as it is, as other download
     // tools do; only a regular file goes through a temporary file and a rename, which would

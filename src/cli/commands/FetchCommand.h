@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "cli/CliCommand.h"
 
 namespace albumora::cli {
@@ -8,15 +11,19 @@ namespace albumora::cli {
 // file. Useful to see what a site sends the program, and through which proxy.
 class FetchCommand final : public CliCommand {
 public:
-    const char* name() const override { return "fetch"; }
-    const char* synopsis() const override {
-        return "fetch URL [--header TEXT]... [--output FILE] [--timeout MS] [--attempts N] [--pause S] "
-               "[--min-size K] [--max-size K] [--min-text N]";
-    }
-    const char* summary() const override {
-        return "fetch one address; print the page as UTF-8 text, or save the raw body with --output";
-    }
-    ExitCode Run(CliContext& context, const std::vector<std::string>& args) override;
+    CLI::App* Define(CLI::App& app) override;
+    ExitCode Run(CliContext& context) override;
+
+private:
+    std::string m_url;
+    std::string m_output;
+    std::vector<std::string> m_headers;
+    std::string m_timeout;
+    std::string m_attempts;
+    std::string m_pause;
+    std::string m_minSize;
+    std::string m_maxSize;
+    std::string m_minText;
 };
 
 }  // namespace albumora::cli

@@ -1,5 +1,7 @@
 #include "cli/commands/SettingsCommand.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -180,18 +182,24 @@ ExitCode ApplySetting(PersistentSettings& settings, const std::string& key, cons
 
 }  // namespace
 
-ExitCode SettingsCommand::Run(CliContext& context, const std::vector<std::string>& args) {
+CLI::App* SettingsCommand::Define(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "settings",
+        "show the current site's settings, or change one and save (the keys are the names it shows)");
+    m_set = command->add_subcommand("set", "settings set KEY VALUE: change one setting and save");
+    m_set->add_option("key", m_key, "a name that settings shows")->required()->type_name("");
+    m_set->add_option("value", m_value, "its new value")->required()->type_name("");
+    return command;
+}
+
+ExitCode SettingsCommand::Run(CliContext& context) {
     LoadedSettings loaded = LoadCliSettings(context);
     const std::string path = context.settingsFolder + kSettingsFileName;
-    if (args.empty()) {
+    if (!m_set->parsed()) {
         PrintSettings(path, loaded.settings);
         return ExitCode::Ok;
     }
-    if (args.size() != 3 || args[0] != "set") {
-        std::fprintf(stderr, "usage: albumora-cli settings [set KEY VALUE]\n");
-        return ExitCode::Usage;
-    }
-    if (const ExitCode applied = ApplySetting(loaded.settings, args[1], args[2]); applied != ExitCode::Ok) {
+    if (const ExitCode applied = ApplySetting(loaded.settings, m_key, m_value); applied != ExitCode::Ok) {
         return applied;
     }
     if (!SaveSettings(context.settingsFolder, loaded.settings)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "cli/CliCommand.h"
 
 namespace albumora::cli {
@@ -8,12 +10,13 @@ namespace albumora::cli {
 // or changes one of them and saves soft.dat.
 class SettingsCommand final : public CliCommand {
 public:
-    const char* name() const override { return "settings"; }
-    const char* synopsis() const override { return "settings [set KEY VALUE]"; }
-    const char* summary() const override {
-        return "show the current site's settings, or change one and save (the keys are the names it shows)";
-    }
-    ExitCode Run(CliContext& context, const std::vector<std::string>& args) override;
+    CLI::App* Define(CLI::App& app) override;
+    ExitCode Run(CliContext& context) override;
+
+private:
+    CLI::App* m_set = nullptr;
+    std::string m_key;
+    std::string m_value;
 };
 
 }  // namespace albumora::cli
