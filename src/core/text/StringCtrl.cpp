@@ -1,12 +1,5 @@
 #include "core/text/StringCtrl.h"
 
-#include <sys/utsname.h>
-
-#include <chrono>
-#include <random>
-
-#include "core/text/CodePage.h"
-
 namespace albumora {
 
 WString ExtractBetween(WString& source, WStringView begin, WStringView end, int flags) {
@@ -146,101 +139,6 @@ int LooksLikeUtf8(const unsigned char* bytes, std::uint64_t length) {
         }
     }
     return (pending == 0 && !allAscii) ? 1 : 0;
-}
-
-WString RandomFractionText() {
-    const auto seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
-    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(seconds.count()));
-    std::uniform_int_distribution<int> draw(0, 32767);
-    return FormatNumber("%0.16f\n", draw(generator) / 32767.0);
-}
-
-namespace {
-
-int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    return -1;
-}
-
-// The stored form: the GBK bytes of the text, each XORed with the GBK bytes of the key in turn,
-// written as upper-case hexadecimal.
-std::string ApplyKey(std::string bytes, WStringView key) {
-    const std::string keyBytes = EncodeText(key, CodePage::Gbk);
-    if (keyBytes.empty()) {
-        return bytes;
-    }
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>(bytes[i] ^ keyBytes[i % keyBytes.size()]);
-    }
-    return bytes;
-}
-
-}  // namespace
-
-WString DecodeStoredText(WStringView storedHex, int mode, WStringView key) {
-    if (mode != 0) {
-        return {};
-    }
-    std::string bytes;
-    bytes.reserve(storedHex.size() / 2);
-    for (size_t i = 0; i + 1 < storedHex.size(); i += 2) {
-        const int hi = HexValue(storedHex[i]);
-        const int lo = HexValue(storedHex[i + 1]);
-        if (hi < 0 || lo < 0) {
-            break;
-        }
-        bytes.push_back(static_cast<char>(hi * 16 + lo));
-    }
-    WString text = DecodeBytes(ApplyKey(std::move(bytes), key), CodePage::Gbk);
-    for (char16_t& c : text) {
-        if (c == u'^') {
-            c = u'\n';
-        }
-    }
-    return text;
-}
-
-WString EncodeStoredText(WStringView plain, WStringView key) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const std::string bytes = ApplyKey(EncodeText(plain, CodePage::Gbk), key);
-    WString hex;
-    hex.reserve(bytes.size() * 2);
-    for (unsigned char b : bytes) {
-        hex.push_back(static_cast<char16_t>(kDigits[b >> 4]));
-        hex.push_back(static_cast<char16_t>(kDigits[b & 0xF]));
-    }
-    return hex;
-}
-
-WStringView StoredTextKey() {
-    static constexpr WStringView kKey =
-        u"一张张图片安静地躺在相册里，等着被好好保存下来；我们把它们一一带回家，按名字排好，放进各自的文件夹"
-        u"，不丢一张，也不多存一张。每次下载都认真地完成，绝不会半途而废。";
-    return kKey;
-}
-
-int GetOsMajorVersion() {
-    utsname info{};
-    if (uname(&info) != 0) {
-        return 0;
-    }
-    int major = 0;
-    for (const char* p = info.release; *p >= '0' && *p <= '9'; ++p) {
-        major = major * 10 + (*p - '0');
-        if (major > 100000) {
-            break;
-        }
-    }
-    return major;
 }
 
 }  // namespace albumora

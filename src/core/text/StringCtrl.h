@@ -41,18 +41,4 @@ void DecodeHtmlEntities(WString& text);
 // 1 when the bytes are well-formed multi-byte UTF-8 with at least one non-ASCII byte, else 0.
 int LooksLikeUtf8(const unsigned char* bytes, std::uint64_t length);
 
-// A pseudo-random fraction in [0, 1] as "%0.16f\n", reseeded from the clock on every call.
-WString RandomFractionText();
-
-// Decodes a stored hexadecimal text (see EncodeStoredText). `mode` 0 is the only mode; an odd
-// length or a non-hex digit ends the decoding there. Every "^" of the result becomes a line feed.
-WString DecodeStoredText(WStringView storedHex, int mode, WStringView key);
-WString EncodeStoredText(WStringView plain, WStringView key);
-
-// The key sentence of the stored texts: 81 wide characters.
-WStringView StoredTextKey();
-
-// The running kernel's major version, or 0 when it cannot be read.
-int GetOsMajorVersion();
-
 }  // namespace albumora

@@ -1,6 +1,5 @@
 // The words with which a run tells what it could not do.
 #include "core/net/URLSource2.h"
-#include "core/text/StringCtrl.h"
 #include "core/workflow/Messages.h"
 
 namespace albumora {

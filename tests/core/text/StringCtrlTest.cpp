@@ -114,25 +114,5 @@ TEST(LooksLikeUtf8, Sniffing) {
     EXPECT_EQ(sniff("\xFE\x80\x80\x80\x80"), 1);
 }
 
-TEST(RandomFractionText, FormatsAFractionWithLineFeed) {
-    const WString text = RandomFractionText();
-    ASSERT_EQ(text.size(), 19u);
-    EXPECT_EQ(text.back(), u'\n');
-    EXPECT_TRUE(text.starts_with(u"0.") || text == u"1.0000000000000000\n");
-}
-
-TEST(StoredText, RoundTripAndLineBreaks) {
-    EXPECT_EQ(StoredTextKey().size(), 81u);
-    const WString hex = EncodeStoredText(u"下载失败^请检查网络", StoredTextKey());
-    EXPECT_EQ(hex.find_first_not_of(u"0123456789ABCDEF"), WString::npos);
-    EXPECT_EQ(DecodeStoredText(hex, 0, StoredTextKey()), u"下载失败\n请检查网络");
-    // A broken stored text decodes up to the fault instead of failing.
-    EXPECT_EQ(DecodeStoredText(hex.substr(0, 4) + u"zz", 0, StoredTextKey()), u"下");
-}
-
-TEST(GetOsMajorVersion, ReadsTheKernel) {
-    EXPECT_GT(GetOsMajorVersion(), 1);
-}
-
 }  // namespace
 }  // namespace albumora
