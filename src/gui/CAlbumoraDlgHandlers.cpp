@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "core/files/FileHelpers.h"
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
 #include "gui/QtText.h"
@@ -34,13 +35,6 @@ namespace {
 
 const QString kRatingAscending = QStringLiteral("<a href=\"#\">好评↓</a>");
 const QString kRatingDescending = QStringLiteral("<a href=\"#\">好评↑</a>");
-
-QString WithTrailingSlash(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
-}
 
 }  // namespace
 
@@ -75,7 +69,7 @@ void CAlbumoraDlg::OnChooseSaveFolder() {
 }
 
 void CAlbumoraDlg::SetSaveFolder(const QString& folder) {
-    const QString path = WithTrailingSlash(folder);
+    const QString path = ToQString(WithTrailingSlash(ToWString(folder)));
     m_saveFolderBox->setEditText(path);
     m_workflow.RememberHistory(HistoryKind::SavePath, ToWString(path));
 }

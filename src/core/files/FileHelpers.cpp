@@ -92,6 +92,20 @@ void SetTimes(WStringView path, std::int64_t secondsSince1970) {
 
 }  // namespace
 
+std::string WithTrailingSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') {
+        folder.push_back('/');
+    }
+    return folder;
+}
+
+WString WithTrailingSlash(WString folder) {
+    if (!folder.empty() && folder.back() != u'/') {
+        folder.push_back(u'/');
+    }
+    return folder;
+}
+
 bool CreateFolderTree(WString& path, WString* failedFolder) {
     while (!path.empty() && IsBlank(path.back())) {
         path.pop_back();
@@ -103,9 +117,7 @@ bool CreateFolderTree(WString& path, WString* failedFolder) {
         }
         return false;  // no folder was named; the root is not a stand-in for it
     }
-    if (path.back() != u'/') {
-        path.push_back(u'/');
-    }
+    path = WithTrailingSlash(std::move(path));
     for (std::size_t scan = path.front() == u'/' ? 1 : 0;;) {
         const std::size_t slash = path.find(u'/', scan);
         if (slash == WString::npos) {

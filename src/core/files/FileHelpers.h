@@ -1,10 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/text/WideText.h"
 
 namespace albumora {
+
+// The folder with a '/' at its end when it lacks one. An empty path stays empty: it stands for the
+// working folder, never for the root.
+std::string WithTrailingSlash(std::string folder);
+WString WithTrailingSlash(WString folder);
 
 // Creates every missing folder of `path`. The path is trimmed and given a trailing '/' in place; a
 // leading '/' is the root and is kept, any other path is relative to the working directory. Returns

@@ -1,5 +1,7 @@
 #include "core/files/TemporaryFiles.h"
 
+#include "core/files/FileHelpers.h"
+
 #include <dirent.h>
 #include <signal.h>
 #include <unistd.h>
@@ -70,7 +72,7 @@ int RemoveStaleTemporaries(const std::string& folder) {
     if (listing == nullptr) {
         return 0;
     }
-    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    const std::string base = WithTrailingSlash(folder);
     int removed = 0;
     while (const dirent* entry = ::readdir(listing)) {
         const pid_t owner = OwnerOf(entry->d_name);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/files/AtomicFile.h"
+#include "core/files/FileHelpers.h"
 #include "core/text/Utf16Bytes.h"
 
 namespace albumora {
@@ -14,11 +15,7 @@ namespace {
 constexpr std::size_t kMaxMarkerBytes = 64 * 1024;
 
 std::string MarkerPath(WStringView albumFolder) {
-    std::string path = ToUtf8(albumFolder);
-    if (!path.empty() && path.back() != '/') {
-        path.push_back('/');
-    }
-    return path + kAlbumMarkerFileName;
+    return WithTrailingSlash(ToUtf8(albumFolder)) + kAlbumMarkerFileName;
 }
 
 }  // namespace

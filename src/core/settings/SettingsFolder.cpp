@@ -1,5 +1,7 @@
 #include "core/settings/SettingsFolder.h"
 
+#include "core/files/FileHelpers.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -15,13 +17,6 @@ std::string AbsoluteFolder(const std::string& folder) {
         return {};
     }
     return WithTrailingSlash(absolute.lexically_normal().string());
-}
-
-std::string WithTrailingSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') {
-        folder.push_back('/');
-    }
-    return folder;
 }
 
 namespace {

@@ -12,9 +12,6 @@ namespace albumora {
 // can be made.
 std::string ResolveSettingsFolder(const std::string& explicitFolder);
 
-// Ensures a trailing '/' on a non-empty folder path.
-std::string WithTrailingSlash(std::string folder);
-
 // A folder as it is used and remembered: made absolute against the working directory when it is
 // relative, "." and ".." resolved, ending in '/'. A relative folder remembered as typed would name
 // another folder for a run started elsewhere. Empty for an empty or unusable path.

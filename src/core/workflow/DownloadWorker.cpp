@@ -119,10 +119,7 @@ void Workflow::DownPicFunc() {
         m_downloadState = DownloadState::Idle;
         return;
     }
-    if (runFolder.back() != u'/') {
-        runFolder += u"/";
-    }
-    runFolder += m_carry.ownerName;
+    runFolder = WithTrailingSlash(std::move(runFolder)) + m_carry.ownerName;
     if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
         m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
         m_downloadState = DownloadState::Idle;

@@ -12,6 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+TEST(WithTrailingSlash, AddsOneSlashAndLeavesAnEmptyPathEmpty) {
+    EXPECT_EQ(WithTrailingSlash(WString(u"/照片")), u"/照片/");
+    EXPECT_EQ(WithTrailingSlash(std::string("/a/")), "/a/");
+    // Empty is the working folder; a slash would make it the root.
+    EXPECT_EQ(WithTrailingSlash(WString()), u"");
+}
+
 TEST(CreateFolderTree, CreatesNestedFoldersAndNormalisesThePath) {
     test::TempFolder temp;
     WString path = u"  " + FromUtf8(temp.path()) + u"a/b/相册  ";
