@@ -16,10 +16,6 @@ namespace albumora {
 
 namespace {
 
-bool IsBlank(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -107,10 +103,7 @@ WString WithTrailingSlash(WString folder) {
 }
 
 bool CreateFolderTree(WString& path, WString* failedFolder) {
-    while (!path.empty() && IsBlank(path.back())) {
-        path.pop_back();
-    }
-    path.erase(path.begin(), std::find_if_not(path.begin(), path.end(), IsBlank));
+    path = Trimmed(path);
     if (path.empty()) {
         if (failedFolder != nullptr) {
             failedFolder->clear();

@@ -9,18 +9,6 @@ namespace albumora {
 
 namespace {
 
-bool IsBlank(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
-void TrimBlanks(WString& text) {
-    while (!text.empty() && IsBlank(text.back())) {
-        text.pop_back();
-    }
-    const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
-    text.erase(text.begin(), first);
-}
-
 void TrimDots(WString& text) {
     while (!text.empty() && text.back() == u'.') {
         text.pop_back();
@@ -132,7 +120,7 @@ WString& MakeSafeFileName(WString& name, std::uint32_t index, bool useFallback) 
     DecodeHtmlEntities(name);
     while (ReplaceAll(name, u"  ", u" ") > 0) {
     }
-    TrimBlanks(name);
+    name = Trimmed(name);
     if (!name.empty() && name.find_first_not_of(u'.') == WString::npos) {
         name.assign(name.size(), u'\u3002');
     }
@@ -143,7 +131,7 @@ WString& MakeSafeFileName(WString& name, std::uint32_t index, bool useFallback) 
     for (std::size_t before = WString::npos; before != name.size();) {
         before = name.size();
         TrimDots(name);
-        TrimBlanks(name);
+        name = Trimmed(name);
     }
     if (useFallback && (name.empty() || name.size() >= 1000)) {
         name =

@@ -10,14 +10,6 @@ namespace albumora {
 
 namespace {
 
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsControlOrSpace(unsigned char c) {
     return c <= 0x20 || c == 0x7F;
 }

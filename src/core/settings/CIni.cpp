@@ -14,15 +14,17 @@ namespace {
 // A hand-edited settings file is a few kilobytes; anything far larger is not one.
 constexpr std::size_t kMaxIniBytes = 4 * 1024 * 1024;
 
-bool IsBlank(char16_t c) {
+// Blanks of a line of the file: a line feed never reaches here, and an editor's byte order mark is
+// blank too.
+bool IsIniBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f' || c == 0xFEFF;
 }
 
 WStringView Trim(WStringView text) {
-    while (!text.empty() && IsBlank(text.front())) {
+    while (!text.empty() && IsIniBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && IsIniBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;

@@ -113,7 +113,7 @@ WString IntToText(long long value) {
 
 std::uint32_t StrToUInt(WStringView text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) {
+    while (i < text.size() && IsBlank(text[i])) {
         ++i;
     }
     if (i < text.size() && text[i] == u'+') {
@@ -130,13 +130,12 @@ std::uint32_t StrToUInt(WStringView text) {
 }
 
 WString Trimmed(WStringView text) {
-    auto blank = [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && blank(text[begin])) {
+    while (begin < end && IsBlank(text[begin])) {
         ++begin;
     }
-    while (end > begin && blank(text[end - 1])) {
+    while (end > begin && IsBlank(text[end - 1])) {
         --end;
     }
     return WString(text.substr(begin, end - begin));

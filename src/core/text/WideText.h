@@ -29,7 +29,13 @@ WString IntToText(long long value);
 // saturates at the largest 32-bit value.
 std::uint32_t StrToUInt(WStringView text);
 
-// The text without blanks (space, tab, line ends) at either end.
+// Space, tab, line feed, vertical tab, form feed and carriage return: what C's isspace calls blank
+// in the C locale.
+inline bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// The text without blanks at either end.
 WString Trimmed(WStringView text);
 
 // Replaces every non-overlapping occurrence of `from` by `to`, left to right, in one pass; the
