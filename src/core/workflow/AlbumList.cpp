@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/files/SafeFileName.h"
+#include "core/workflow/Messages.h"
 
 namespace albumora {
 
@@ -38,7 +39,7 @@ std::size_t AlbumList::AddAlbumRecord(const ST_PERLISTRECORD& record) {
         return Append(record);
     } catch (const std::bad_alloc&) {
         if (m_messageSink) {
-            m_messageSink(u"内存分配失败");
+            m_messageSink(WString(kMsgOutOfMemory));
         }
         return size();
     }

@@ -11,14 +11,6 @@
 
 namespace albumora {
 
-namespace {
-
-WString CountText(const char16_t* before, long long count, const char16_t* after) {
-    return WString(before) + IntToText(count) + after;
-}
-
-}  // namespace
-
 void Workflow::GetListFunc() {
     m_extension = ReadExtensionSettings(m_settingsFolder);
     m_siteCode = kSiteCodeHuabanDuitang;
@@ -82,7 +74,7 @@ void Workflow::GetListFunc() {
         std::lock_guard lock(m_resultMutex);
         m_lastList = result;
     }
-    m_view.SetGroupTitle(CountText(u"相册列表(共", n, u"个)"));
+    m_view.SetGroupTitle(AlbumListTitle(n));
     if (stopped) {
         m_view.SetStatusText(StatusLine::Main, ListStoppedText(n));
     } else if (!outcome.complete) {

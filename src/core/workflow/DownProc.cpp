@@ -191,8 +191,7 @@ Workflow::DownProcResult Workflow::DownProc() {
             reported = m_counters.finishedCount;
             const std::uint32_t failedSoFar = failed;
             lock.unlock();
-            m_view.SetStatusText(StatusLine::Progress,
-                                 u"已下载" + IntToText(reported) + u"/" + IntToText(total) + u"......");
+            m_view.SetStatusText(StatusLine::Progress, DownloadedPicturesText(reported, total));
             m_view.ShowPictureProgress(reported, total, failedSoFar);
             lock.lock();
             if (reported >= total) {

@@ -62,40 +62,6 @@ void Workflow::OrderPass() {
     }
 }
 
-namespace {
-
-// The last status line of a download run: done only when everything chosen was saved, then what
-// failed, what was incomplete, what the user's filters kept out and what was there already.
-WString RunSummaryText(const DownloadRunResult& result) {
-    WString text(result.stopped ? kStatusDownloadStopped
-                                : (result.Complete() ? kStatusDownloadDone : kStatusDownloadIncomplete));
-    const std::uint32_t failed = result.picturesFailed + (result.stopped ? 0 : result.picturesNotFetched);
-    if (failed > 0) {
-        text += u"，" + IntToText(failed) + u"张图片下载失败";
-    }
-    if (result.sideFilesFailed > 0) {
-        text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
-    }
-    if (result.picturesFiltered > 0) {
-        text += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
-    }
-    if (result.picturesSkipped > 0) {
-        text += u"，" + IntToText(result.picturesSkipped) + u"张图片以前已下载";
-    }
-    // The albums by name, as long as the line stays readable.
-    constexpr size_t kAlbumsNamed = 2;
-    const auto& incomplete = result.incompleteAlbums;
-    for (size_t i = 0; i < incomplete.size() && i < kAlbumsNamed; ++i) {
-        text += u"；" + incomplete[i];
-    }
-    if (incomplete.size() > kAlbumsNamed) {
-        text += u"；共" + IntToText(static_cast<long long>(incomplete.size())) + u"个相册不完整";
-    }
-    return text;
-}
-
-}  // namespace
-
 void Workflow::DownPicFunc() {
     m_extension = ReadExtensionSettings(m_settingsFolder);
     DownloadRunResult result;
@@ -173,9 +139,7 @@ void Workflow::DownPicFunc() {
         }
         m_counters.stopRequested.Clear();
         m_view.ShowAlbumState(p, AlbumRunState::Collecting, 0, 0, 0);
-        m_view.SetStatusText(StatusLine::Main,
-                             u"正在下载第" + IntToText(static_cast<long long>(k + 1)) + u"/" +
-                                 IntToText(static_cast<long long>(positions.size())) + u"个图集");
+        m_view.SetStatusText(StatusLine::Main, DownloadingAlbumText(k + 1, positions.size()));
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
         StageOutcome collected;
         if (siteCode > 20) {

@@ -98,9 +98,8 @@ StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
                 if (work.PagesStopped()) {
                     return {};
                 }
-                lastProblem = IsGatewayTimeout(text)
-                                  ? pageName + u"读取失败：服务器繁忙（504 Gateway Time-out）"
-                                  : PageFailedText(pageName, response);
+                lastProblem =
+                    IsGatewayTimeout(text) ? GatewayBusyText(pageName) : PageFailedText(pageName, response);
                 // The site answers a throttled session with errors; a fresh session gets through.
                 work.ForgetCookiesOf(album->albumId);
                 work.Pause(kFailurePause);

@@ -24,6 +24,7 @@ inline constexpr WStringView kMsgNoAlbumChosen = u"请先在相册列表中选�
 inline constexpr WStringView kMsgContinueAfterStop = u"已获取到部分图片信息，是否先下载这些图片？";
 inline constexpr WStringView kMsgSetSaveFolder = u"请先设置保存路径";
 inline constexpr WStringView kMsgBadSaveFolder = u"请检测设置的保存路径是否有误";
+inline constexpr WStringView kMsgOutOfMemory = u"内存分配失败";
 // Followed by the folder that could not be made.
 inline constexpr WStringView kMsgCannotMakeFolder = u"无法创建文件夹：";
 inline constexpr WStringView kMsgBadSiteCode = u"Error ListType Code.";
@@ -62,6 +63,22 @@ WString ListDoneText(long long albums);
 WString ListIncompleteText(long long albums, WStringView problem);
 WString ListStoppedText(long long albums);
 WString ListFailedText(WStringView problem);
+
+// The title of the album list once it is fetched: "相册列表(共5个)".
+WString AlbumListTitle(long long albums);
+// Progress of a download run: the album at work (from 1), the pictures collected and fetched.
+WString DownloadingAlbumText(std::size_t album, std::size_t albums);
+WString CollectedPicturesText(std::size_t pictures);
+WString DownloadedPicturesText(std::uint32_t done, std::uint32_t total);
+// A Huaban page answered by the site's busy gateway.
+WString GatewayBusyText(WStringView page);
+// A worker ended by an error that nothing expected.
+WString InternalErrorText(WStringView worker, WStringView failure);
+
+struct DownloadRunResult;
+// The last status line of a download run: done only when everything chosen was saved, then what
+// failed, what was incomplete, what the user's filters kept out and what was there already.
+WString RunSummaryText(const DownloadRunResult& result);
 
 // An album whose pictures could not all be listed: what it is, how far it got, and why.
 WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::int32_t statedCount,

@@ -198,7 +198,7 @@ void Workflow::RunGuarded(const char* name, const std::function<void()>& body,
     }
     if (!failure.empty()) {
         // Nothing may escape a worker: the window must get its controls back.
-        m_view.ShowMessage(u"内部错误（" + WidenAscii(name) + u"）：" + FromUtf8(failure));
+        m_view.ShowMessage(InternalErrorText(WidenAscii(name), FromUtf8(failure)));
         giveControlsBack();
     }
     --m_workersRunning;
@@ -358,8 +358,7 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
     }
     m_job.AppendPicture(pictureUrl, name, requestHeader);
     m_names.Take(name);
-    m_view.SetStatusText(StatusLine::Progress,
-                         u"已获取到" + IntToText(static_cast<long long>(n + 1)) + u"张图片信息");
+    m_view.SetStatusText(StatusLine::Progress, CollectedPicturesText(n + 1));
     if (m_run.naming.HasOption(OPT_ORIGINAL_NAME_FILE)) {
         AppendOriginalName(*album, originalName, n == 0);
     }

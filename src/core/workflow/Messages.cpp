@@ -1,6 +1,8 @@
-// The words with which a run tells what it could not do.
-#include "core/net/URLSource2.h"
+// The words with which the workers tell the user how far they got and what they could not do.
 #include "core/workflow/Messages.h"
+
+#include "core/net/URLSource2.h"
+#include "core/workflow/Workflow.h"
 
 namespace albumora {
 
@@ -66,6 +68,59 @@ WString ListStoppedText(long long albums) {
 
 WString ListFailedText(WStringView problem) {
     return u"获取相册列表失败：" + WString(problem);
+}
+
+WString AlbumListTitle(long long albums) {
+    return u"相册列表(共" + IntToText(albums) + u"个)";
+}
+
+WString DownloadingAlbumText(std::size_t album, std::size_t albums) {
+    return u"正在下载第" + IntToText(static_cast<long long>(album)) + u"/" +
+           IntToText(static_cast<long long>(albums)) + u"个图集";
+}
+
+WString CollectedPicturesText(std::size_t pictures) {
+    return u"已获取到" + IntToText(static_cast<long long>(pictures)) + u"张图片信息";
+}
+
+WString DownloadedPicturesText(std::uint32_t done, std::uint32_t total) {
+    return u"已下载" + IntToText(done) + u"/" + IntToText(total) + u"......";
+}
+
+WString GatewayBusyText(WStringView page) {
+    return WString(page) + u"读取失败：服务器繁忙（504 Gateway Time-out）";
+}
+
+WString InternalErrorText(WStringView worker, WStringView failure) {
+    return u"内部错误（" + WString(worker) + u"）：" + WString(failure);
+}
+
+WString RunSummaryText(const DownloadRunResult& result) {
+    WString text(result.stopped ? kStatusDownloadStopped
+                                : (result.Complete() ? kStatusDownloadDone : kStatusDownloadIncomplete));
+    const std::uint32_t failed = result.picturesFailed + (result.stopped ? 0 : result.picturesNotFetched);
+    if (failed > 0) {
+        text += u"，" + IntToText(failed) + u"张图片下载失败";
+    }
+    if (result.sideFilesFailed > 0) {
+        text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
+    }
+    if (result.picturesFiltered > 0) {
+        text += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
+    }
+    if (result.picturesSkipped > 0) {
+        text += u"，" + IntToText(result.picturesSkipped) + u"张图片以前已下载";
+    }
+    // The albums by name, as long as the line stays readable.
+    constexpr size_t kAlbumsNamed = 2;
+    const auto& incomplete = result.incompleteAlbums;
+    for (size_t i = 0; i < incomplete.size() && i < kAlbumsNamed; ++i) {
+        text += u"；" + incomplete[i];
+    }
+    if (incomplete.size() > kAlbumsNamed) {
+        text += u"；共" + IntToText(static_cast<long long>(incomplete.size())) + u"个相册不完整";
+    }
+    return text;
 }
 
 WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::int32_t statedCount,
