@@ -12,6 +12,8 @@ using albumora::cli::ExitCode;
 int main(int argc, char** argv) {
     const auto commands = albumora::cli::MakeCommands();
     CLI::App app("albumora-cli: download whole picture albums from Huaban and Duitang", "albumora-cli");
+    // An option given twice takes its last value, as a script that appends an override expects.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.set_version_flag("--version", "albumora-cli " ALBUMORA_VERSION, "print the version and exit");
     std::string settingsDir;
     app.add_option(
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
     // The global options may also follow the command.
     app.fallthrough();
-    CLI::App* help = app.add_subcommand("help", "show this text");
+    CLI::App* help = app.add_subcommand("help", "show this text")->allow_extras();
     std::vector<CLI::App*> parsers;
     for (const auto& command : commands) {
         parsers.push_back(command->Define(app));

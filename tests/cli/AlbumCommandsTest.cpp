@@ -145,6 +145,10 @@ TEST_F(AlbumCommandsTest, DownloadWithoutSaveFolderIsAUsageError) {
     EXPECT_EQ(
         Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", "0"}).exitCode,
         2);
+    // An empty list, as an unset shell variable gives, is no "all".
+    EXPECT_EQ(
+        Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", ""}).exitCode,
+        2);
     // 2^32 + 2 is no album 2, however a narrowing conversion would read it.
     EXPECT_EQ(
         Cli({"download", "http://huaban.com/boards/1/", "--save", m_save.path(), "--albums", "4294967298"})

@@ -43,6 +43,13 @@ TEST_F(SettingsCommand, FirstRunShowsAndCreatesTheDefaults) {
     EXPECT_EQ(SoftDat().size(), 19808u);
 }
 
+TEST_F(SettingsCommand, AnOptionGivenTwiceTakesItsLastValue) {
+    test::TempFolder other;
+    EXPECT_EQ(Settings({"--settings-dir", other.path()}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(other / "soft.dat"));
+    EXPECT_FALSE(std::filesystem::exists(m_settings / "soft.dat"));
+}
+
 TEST_F(SettingsCommand, AShortFileGetsNoFirstRunDefaults) {
     test::WriteFile(m_settings / "soft.dat", std::string(100, '\0'));
     const test::ProcessResult result = Settings();
@@ -104,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                              "picture-prefix: \"" + std::string(38, 'p') + "\"", "OverlongPicturePrefixCut"},
                       SetRow{"replace-to", "甲|乙", "replace-to: \"甲|乙\"", "ReplaceToChineseText"},
                       SetRow{"picture-mode", "网址", "picture-mode: 2 (网址)", "PictureModeByName"},
+                      SetRow{"picture-suffix", "-hd", "picture-suffix: \"-hd\"", "TextThatLooksLikeAnOption"},
                       SetRow{"folder-mode", "1", "folder-mode: 1 (无)", "FolderModeByNumber"},
                       SetRow{"open-folder", "off", "open-folder: off (下载完成后打开保存路径)",
                              "OpenFolderOff"}),

@@ -110,21 +110,21 @@ struct AlbumArgs {
 // Adds what both album commands take, and with `download` the options of a download.
 void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
     command.add_option("address", args.address, "a Huaban board or Duitang address")->type_name("");
-    command
-        .add_option("-i,--input-file", args.inputFile,
-                    "the addresses of FILE (- for standard input), one a line;\n"
-                    "blank lines and lines starting with # are skipped")
-        ->type_name("FILE");
+    args.inputFileOption = command
+                               .add_option("-i,--input-file", args.inputFile,
+                                           "the addresses of FILE (- for standard input), one a line;\n"
+                                           "blank lines and lines starting with # are skipped")
+                               ->type_name("FILE");
     if (!download) {
         return;
     }
     command.add_option("--save", args.saveFolder, "the save folder (default: the last one used)")
         ->type_name("DIR");
-    command
-        .add_option("--albums", args.albums,
-                    "the albums to download, 1-based, like 2,5-7, or all (the default);\n"
-                    "numbers need one address")
-        ->type_name("LIST");
+    args.albumsOption = command
+                            .add_option("--albums", args.albums,
+                                        "the albums to download, 1-based, like 2,5-7, or all (the default);\n"
+                                        "numbers need one address")
+                            ->type_name("LIST");
     command.add_flag("--new-only", args.newOnly,
                      "fetch only what the site lists before each album's last complete\n"
                      "download, for this run (the saved setting skip-downloaded stays as it is)");
@@ -135,12 +135,12 @@ void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
 AlbumArgs CheckAlbumArgs(const AlbumCommandArgs& given) {
     AlbumArgs parsed;
     parsed.address = Trimmed(FromUtf8(given.address));
-    if (!given.inputFile.empty()) {
+    if (given.inputFileOption->count() > 0) {
         parsed.inputFile = given.inputFile;
     }
     parsed.saveFolder = given.saveFolder;
     parsed.newOnly = given.newOnly;
-    if (!given.albums.empty()) {
+    if (given.albumsOption != nullptr && given.albumsOption->count() > 0) {
         const auto list = ParseAlbumList(given.albums);
         if (!list) {
             std::fprintf(stderr, "albumora-cli: --albums takes numbers and ranges like 2,5-7, or all\n");

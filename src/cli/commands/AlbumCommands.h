@@ -15,6 +15,9 @@ struct AlbumCommandArgs {
     std::string saveFolder;
     std::string albums;
     bool newOnly = false;
+    // Whether the option was given at all: an empty value given is an error, not a default.
+    CLI::Option* inputFileOption = nullptr;
+    CLI::Option* albumsOption = nullptr;
 };
 
 // Lists the albums behind an address, one tab-separated row per album.

@@ -187,8 +187,11 @@ CLI::App* SettingsCommand::Define(CLI::App& app) {
         "settings",
         "show the current site's settings, or change one and save (the keys are the names it shows)");
     m_set = command->add_subcommand("set", "settings set KEY VALUE: change one setting and save");
-    m_set->add_option("key", m_key, "a name that settings shows")->required()->type_name("");
-    m_set->add_option("value", m_value, "its new value")->required()->type_name("");
+    // The two words are taken as they are: a value such as "-hd" or "--" is a text to store, not an
+    // option, so the parser is told to stop at the key.
+    m_set->set_help_flag();
+    m_set->fallthrough(false);
+    m_set->prefix_command();
     return command;
 }
 
@@ -199,7 +202,12 @@ ExitCode SettingsCommand::Run(CliContext& context) {
         PrintSettings(path, loaded.settings);
         return ExitCode::Ok;
     }
-    if (const ExitCode applied = ApplySetting(loaded.settings, m_key, m_value); applied != ExitCode::Ok) {
+    const std::vector<std::string> words = m_set->remaining();
+    if (words.size() != 2) {
+        std::fprintf(stderr, "usage: albumora-cli settings set KEY VALUE\n");
+        return ExitCode::Usage;
+    }
+    if (const ExitCode applied = ApplySetting(loaded.settings, words[0], words[1]); applied != ExitCode::Ok) {
         return applied;
     }
     if (!SaveSettings(context.settingsFolder, loaded.settings)) {

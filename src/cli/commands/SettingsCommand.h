@@ -15,8 +15,6 @@ public:
 
 private:
     CLI::App* m_set = nullptr;
-    std::string m_key;
-    std::string m_value;
 };
 
 }  // namespace albumora::cli
