@@ -41,14 +41,14 @@ class CoverPool;
 class LinkLabel;
 class LoginMenu;
 
-// The main window: the address and save-folder boxes, the album grid, the buttons, links and status
-// lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
-// what a worker shows is queued onto the window's thread, and a worker that needs an answer waits for
-// it there.
 // Where a rebuild of the grid stands. The rebuild thread reads it; the window's thread writes it, and
 // a closing window asks the rebuild to stop from there too.
 enum class ViewState : std::uint8_t { Idle, Rebuilding, StopRequested };
 
+// The main window: the address and save-folder boxes, the album grid, the buttons, links and status
+// lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
+// what a worker shows is queued onto the window's thread, and a worker that needs an answer waits for
+// it there.
 class CAlbumoraDlg final : public QDialog, public WorkflowView {
     Q_OBJECT
 

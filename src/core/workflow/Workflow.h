@@ -209,7 +209,7 @@ private:
 
     WorkflowView& m_view;
     std::string m_settingsFolder;
-    ExtensionSettings m_extension;  // read by the list worker at its start
+    ExtensionSettings m_extension;  // read afresh by each worker at its start, for adapters of further sites
     CookieStore* m_cookieStore;
     Clock& m_clock;
 
