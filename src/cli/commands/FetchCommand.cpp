@@ -43,15 +43,16 @@ CLI::App* FetchCommand::Define(CLI::App& app) {
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     command->add_option("--output", m_output, "save the raw body into FILE")->type_name("FILE");
-    const auto number = [&](const char* name, std::string& text, std::uint32_t limit, const char* unit,
-                            const char* what) {
+    const auto number = [&](const char* name, std::optional<std::uint32_t>& target, std::uint32_t limit,
+                            const char* unit, const char* what) {
         const CLI::Validator upTo(
             [limit](std::string& value) {
                 return ParseNumber(value, limit) ? std::string()
                                                  : "wants a whole number up to " + std::to_string(limit);
             },
             "", "");
-        command->add_option(name, text, what)->type_name(unit)->check(upTo);
+        command->add_option(name)->description(what)->type_name(unit)->check(upTo)->each(
+            [&target, limit](const std::string& value) { target = ParseNumber(value, limit); });
     };
     number("--timeout", m_timeout, UINT32_MAX, "MS", "connect and read time-out in milliseconds");
     number("--attempts", m_attempts, 255, "N", "tries before giving up");
@@ -65,24 +66,10 @@ CLI::App* FetchCommand::Define(CLI::App& app) {
 ExitCode FetchCommand::Run(CliContext& context) {
     ST_URLREQUEST request;
     request.cookieStore = context.cookies;
-    const std::string& url = m_url;
     const std::string& output = m_output;
     WString headers;
     for (const std::string& header : m_headers) {
         headers += (headers.empty() ? u"" : u"\r\n") + FromUtf8(header);
-    }
-    std::uint32_t attempts = request.attempts;
-    std::uint32_t pause = request.retryPauseSec;
-    std::uint32_t timeout = request.readTimeoutMs;
-    // The parser has checked the numbers given.
-    const std::pair<const std::string&, std::uint32_t*> numbers[] = {
-        {m_timeout, &timeout},          {m_attempts, &attempts},        {m_pause, &pause},
-        {m_minSize, &request.minSizeK}, {m_maxSize, &request.maxSizeK}, {m_minText, &request.minTextLength},
-    };
-    for (const auto& [text, target] : numbers) {
-        if (!text.empty()) {
-            *target = ParseNumber(text, UINT32_MAX).value_or(*target);
-        }
     }
     // A device or a FIFO (/dev/null, /dev/stdout) is written into as it is, as other download
     // tools do; only a regular file goes through a temporary file and a rename, which would
@@ -95,12 +82,15 @@ ExitCode FetchCommand::Run(CliContext& context) {
         }
         intoSpecialFile = !S_ISREG(info.st_mode);
     }
-    request.url = FromUtf8(url);
+    request.url = FromUtf8(m_url);
     request.extraHeaders = headers;
     request.savePath = intoSpecialFile ? WString() : FromUtf8(output);
-    request.readTimeoutMs = request.connectTimeoutMs = timeout;
-    request.attempts = static_cast<std::uint8_t>(attempts);
-    request.retryPauseSec = static_cast<std::uint8_t>(pause);
+    request.readTimeoutMs = request.connectTimeoutMs = m_timeout.value_or(request.readTimeoutMs);
+    request.attempts = static_cast<std::uint8_t>(m_attempts.value_or(request.attempts));
+    request.retryPauseSec = static_cast<std::uint8_t>(m_pause.value_or(request.retryPauseSec));
+    request.minSizeK = m_minSize.value_or(request.minSizeK);
+    request.maxSizeK = m_maxSize.value_or(request.maxSizeK);
+    request.minTextLength = m_minText.value_or(request.minTextLength);
 
     CURLSource response;
     if (!FetchUrl(request, response, 0)) {

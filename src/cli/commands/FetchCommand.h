@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,12 +20,13 @@ private:
     std::string m_url;
     std::string m_output;
     std::vector<std::string> m_headers;
-    std::string m_timeout;
-    std::string m_attempts;
-    std::string m_pause;
-    std::string m_minSize;
-    std::string m_maxSize;
-    std::string m_minText;
+    // Set only when given; the parser has checked them.
+    std::optional<std::uint32_t> m_timeout;
+    std::optional<std::uint32_t> m_attempts;
+    std::optional<std::uint32_t> m_pause;
+    std::optional<std::uint32_t> m_minSize;
+    std::optional<std::uint32_t> m_maxSize;
+    std::optional<std::uint32_t> m_minText;
 };
 
 }  // namespace albumora::cli
