@@ -101,9 +101,7 @@ private:
 struct AlbumArgs {
     WString address;
     std::optional<std::string> inputFile;  // "-": standard input
-    std::string saveFolder;
-    std::set<int> albums;  // empty: all
-    bool newOnly = false;
+    std::set<int> albums;                  // empty: all
     bool valid = true;
 };
 
@@ -130,16 +128,14 @@ void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
                      "download, for this run (the saved setting skip-downloaded stays as it is)");
 }
 
-// The arguments as the commands use them; not valid, with the reason told, when they do not go
-// together.
+// The address and the album list as the commands use them; not valid, with the reason told, when they do not
+// go together.
 AlbumArgs CheckAlbumArgs(const AlbumCommandArgs& given) {
     AlbumArgs parsed;
     parsed.address = Trimmed(FromUtf8(given.address));
     if (given.inputFileOption->count() > 0) {
         parsed.inputFile = given.inputFile;
     }
-    parsed.saveFolder = given.saveFolder;
-    parsed.newOnly = given.newOnly;
     if (given.albumsOption != nullptr && given.albumsOption->count() > 0) {
         const auto list = ParseAlbumList(given.albums);
         if (!list) {
@@ -483,9 +479,9 @@ ExitCode DownloadCommand::Run(CliContext& context) {
     }
     DownloadOptions options;
     options.albums = parsed.albums;
-    options.newOnly = parsed.newOnly;
-    if (!parsed.saveFolder.empty()) {
-        options.saveFolder = FromUtf8(AbsoluteFolder(parsed.saveFolder));
+    options.newOnly = m_args.newOnly;
+    if (!m_args.saveFolder.empty()) {
+        options.saveFolder = FromUtf8(AbsoluteFolder(m_args.saveFolder));
     } else if (const auto history = HistoryTexts(loaded.settings, HistoryKind::SavePath); !history.empty()) {
         options.saveFolder = history.front();
     }
@@ -505,7 +501,7 @@ ExitCode DownloadCommand::Run(CliContext& context) {
                      addresses->size());
         return ExitCode::Usage;
     }
-    options.rememberSaveFolder = !parsed.saveFolder.empty();
+    options.rememberSaveFolder = !m_args.saveFolder.empty();
 
     StopOnSignal stop;
     std::size_t done = 0;
