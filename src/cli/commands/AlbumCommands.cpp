@@ -105,8 +105,10 @@ struct AlbumArgs {
     bool valid = true;
 };
 
-// Adds what both album commands take, and with `download` the options of a download.
-void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
+// Adds an album command with what both take, and with `download` the options of a download.
+CLI::App* DefineAlbumCommand(CLI::App& app, const char* name, const char* description, AlbumCommandArgs& args,
+                             bool download) {
+    CLI::App& command = *app.add_subcommand(name, description);
     command.add_option("address", args.address, "a Huaban board or Duitang address")->type_name("");
     args.inputFileOption = command
                                .add_option("-i,--input-file", args.inputFile,
@@ -114,7 +116,7 @@ void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
                                            "blank lines and lines starting with # are skipped")
                                ->type_name("FILE");
     if (!download) {
-        return;
+        return &command;
     }
     command.add_option("--save", args.saveFolder, "the save folder (default: the last one used)")
         ->type_name("DIR");
@@ -126,6 +128,7 @@ void DefineAlbumArgs(CLI::App& command, AlbumCommandArgs& args, bool download) {
     command.add_flag("--new-only", args.newOnly,
                      "fetch only what the site lists before each album's last complete\n"
                      "download, for this run (the saved setting skip-downloaded stays as it is)");
+    return &command;
 }
 
 // The address and the album list as the commands use them; not valid, with the reason told, when they do not
@@ -402,12 +405,11 @@ std::uint32_t PicturesSaved(const DownloadRunResult& result) {
 }  // namespace
 
 CLI::App* ListCommand::Define(CLI::App& app) {
-    CLI::App* command = app.add_subcommand(
-        "list",
+    return DefineAlbumCommand(
+        app, "list",
         "list the albums behind an address (number, name, count, note); with --input-file, those of\n"
-        "each address of the file under a line \"# ADDRESS\"");
-    DefineAlbumArgs(*command, m_args, false);
-    return command;
+        "each address of the file under a line \"# ADDRESS\"",
+        m_args, false);
 }
 
 ExitCode ListCommand::Run(CliContext& context) {
@@ -462,13 +464,12 @@ ExitCode ListCommand::Run(CliContext& context) {
 }
 
 CLI::App* DownloadCommand::Define(CLI::App& app) {
-    CLI::App* command = app.add_subcommand(
-        "download",
+    return DefineAlbumCommand(
+        app, "download",
         "download the albums behind an address, or those of each address of an input file in turn,\n"
         "ending with one summary. Exit 0 when every address was downloaded completely, 1 when any\n"
-        "failed or was incomplete, 2 for a usage error");
-    DefineAlbumArgs(*command, m_args, true);
-    return command;
+        "failed or was incomplete, 2 for a usage error",
+        m_args, true);
 }
 
 ExitCode DownloadCommand::Run(CliContext& context) {
