@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config make
     qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n
-    libcurl4-openssl-dev zlib1g-dev libpng-dev
+    libcurl4-openssl-dev zlib1g-dev libpng-dev nlohmann-json3-dev libssl-dev openssl
     libgtest-dev libcpp-httplib-dev libcli11-dev
     xvfb xauth fonts-wqy-microhei
     clang libclang-rt-14-dev

@@ -1,6 +1,7 @@
 // RequestOnce: one HTTP exchange over libcurl, with every wait bounded.
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -36,12 +37,53 @@ FetchFailure FailureOfCurlCode(CURLcode code) {
         case CURLE_URL_MALFORMAT:
         case CURLE_UNSUPPORTED_PROTOCOL:
             return FetchFailure::BadAddress;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return FetchFailure::Certificate;
         default:
             return FetchFailure::Connection;
     }
 }
 
 enum class Phase { Connecting, AwaitingHeaders, ReadingBody };
+
+const char* EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : nullptr;
+}
+
+// Certificates are always verified. Behind a proxy that inspects https, the user names its
+// authority as the curl tool reads it, which libcurl itself does not: CURL_CA_BUNDLE first, then
+// SSL_CERT_FILE and SSL_CERT_DIR; otherwise the system's store.
+void ConfigureCertificates(CURL* easy) {
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_PROXY_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROXY_SSL_VERIFYHOST, 2L);
+    if (const char* bundle = EnvironmentValue("CURL_CA_BUNDLE")) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
+        curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, bundle);
+        return;
+    }
+    if (const char* file = EnvironmentValue("SSL_CERT_FILE")) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, file);
+        curl_easy_setopt(easy, CURLOPT_PROXY_CAINFO, file);
+    }
+    if (const char* folder = EnvironmentValue("SSL_CERT_DIR")) {
+        curl_easy_setopt(easy, CURLOPT_CAPATH, folder);
+        curl_easy_setopt(easy, CURLOPT_PROXY_CAPATH, folder);
+    }
+}
+
+const char* UserAgentFor(std::uint32_t options) {
+    if (options & FETCH_BROWSER_AGENT) {
+        return kBrowserUserAgent;
+    }
+    return (options & FETCH_IE8_AGENT) ? kIe8UserAgent : kDefaultUserAgent;
+}
 
 class Exchange {
 public:
@@ -237,8 +279,8 @@ bool Exchange::Configure(CURL* easy, const std::string& url, curl_slist* headers
     curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBufferBytes);
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT,
-                     (m_options & FETCH_IE8_AGENT) ? kIe8UserAgent : kDefaultUserAgent);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgentFor(m_options));
+    ConfigureCertificates(easy);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);

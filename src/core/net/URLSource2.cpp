@@ -19,6 +19,8 @@ const char* DescribeFailure(FetchFailure failure) {
             return "bad address";
         case FetchFailure::Connection:
             return "connection";
+        case FetchFailure::Certificate:
+            return "certificate";
         case FetchFailure::Timeout:
             return "time-out";
         case FetchFailure::HttpStatus:
@@ -66,6 +68,10 @@ bool PassesSuccessTest(const ST_URLREQUEST& request, CURLSource& response, std::
 
 }  // namespace
 
+bool IsGoneAnswer(const CURLSource& response) {
+    return response.failure == FetchFailure::HttpStatus && (response.status == 404 || response.status == 410);
+}
+
 bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t options) {
     if (request.attempts == 0) {
         response.failure = FetchFailure::NoAttempt;
@@ -88,7 +94,7 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
             response.failure = FetchFailure::Cancelled;
             return false;
         }
-        if (attempt >= request.attempts) {
+        if (attempt >= request.attempts || (!request.retryGone && IsGoneAnswer(response))) {
             return false;
         }
     }

@@ -17,6 +17,8 @@ class CookieStore;
 inline constexpr std::uint32_t FETCH_CACHE_WRITE = 0x01;
 inline constexpr std::uint32_t FETCH_CACHE_READ = 0x02;
 inline constexpr std::uint32_t FETCH_IE8_AGENT = 0x40;
+// Sends a current desktop browser's user agent: what the sites' present interfaces expect.
+inline constexpr std::uint32_t FETCH_BROWSER_AGENT = 0x80;
 
 // Option bits of GetText.
 inline constexpr std::uint32_t TEXT_INFLATE = 0x01;
@@ -33,6 +35,10 @@ inline constexpr const char* kDefaultUserAgent =
 inline constexpr const char* kIe8UserAgent =
     "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0; SLCC2; .NET CLR 2.0.50727; "
     ".NET CLR 3.5.30729; .NET CLR 3.0.30729; .NET4.0C; .NET4.0E)";
+// A web firewall may turn away a browser ten years old; this is the one to bring up to date.
+inline constexpr const char* kBrowserUserAgent =
+    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/143.0.0.0 Safari/537.36";
 
 inline constexpr std::uint32_t kDefaultTimeoutMs = 20000;
 
@@ -46,6 +52,7 @@ enum class FetchFailure {
     NoAttempt,    // attempts was 0
     BadAddress,   // the address could not be split or is not http/https
     Connection,   // connect, TLS, send or receive failed, or the peer closed early
+    Certificate,  // the server's certificate could not be verified against the trusted ones
     Timeout,      // a wait ran past its time-out
     HttpStatus,   // answered with a status outside 2xx where one is required
     NotAPicture,  // a picture download was answered with a web page
@@ -90,6 +97,9 @@ struct ST_URLREQUEST {
     const StopSignal* cancel = nullptr;
     // A site page: an answer outside 2xx is a failed attempt, not a page to read values from.
     bool requireSuccessStatus = false;
+    // False: an answer of 404 or 410 ends the request at once. Such a page is gone, and asking
+    // again only delays the caller's move to where the site went.
+    bool retryGone = true;
     // A picture download: an answer that is a web page (text/html, or a body that opens like one)
     // is a failed attempt, so that a "not found" page is never saved as a picture.
     bool expectPicture = false;
@@ -113,6 +123,9 @@ struct CURLSource {
     FetchFailure failure = FetchFailure::None;
     std::string failureDetail;  // the library's words on a connection failure, for messages
 };
+
+// True when the exchange was answered 404 or 410: the page is not there, now or later.
+bool IsGoneAnswer(const CURLSource& response);
 
 // Runs up to `attempts` exchanges, pausing `retryPauseSec` after each failed one, and reports
 // whether one of them passed the success test. The holder keeps the last exchange's result.

@@ -200,4 +200,23 @@ std::optional<CanonicalUrl> CanonicalizeUrl(WStringView url) {
     return result;
 }
 
+WString WithoutSignature(WStringView url) {
+    const size_t query = url.find(u'?');
+    if (query == WStringView::npos) {
+        return WString(url);
+    }
+    const size_t fragment = std::min(url.find(u'#', query), url.size());
+    WString kept;
+    for (size_t start = query + 1; start < fragment;) {
+        const size_t end = std::min(url.find(u'&', start), fragment);
+        const WStringView parameter = url.substr(start, end - start);
+        if (!parameter.empty() && !parameter.starts_with(u"auth_key=") && parameter != u"auth_key") {
+            kept += kept.empty() ? u'?' : u'&';
+            kept += parameter;
+        }
+        start = end + 1;
+    }
+    return WString(url.substr(0, query)) + kept + WString(url.substr(fragment));
+}
+
 }  // namespace albumora

@@ -24,4 +24,8 @@ struct CanonicalUrl {
 // nothing for an address that is not http or https or cannot be split.
 std::optional<CanonicalUrl> CanonicalizeUrl(WStringView url);
 
+// The address without a CDN's signature (the `auth_key` parameter of its query). A signed link
+// changes every day for the same picture, so this, not the link, says which picture it is.
+WString WithoutSignature(WStringView url);
+
 }  // namespace albumora

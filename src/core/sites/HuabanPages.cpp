@@ -23,6 +23,10 @@ constexpr WStringView kDescriptionMarker = u"raw_text\":\"";
 
 }  // namespace
 
+bool HasHuabanBoardData(WStringView pageText) {
+    return pageText.find(kBoardDataMarker) != WStringView::npos;
+}
+
 HuabanBoard ParseHuabanBoardPage(WString pageText) {
     SkipPast(pageText, kBoardDataMarker, true);
     HuabanBoard board;

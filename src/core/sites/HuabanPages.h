@@ -29,6 +29,10 @@ struct HuabanPinsPage {
     std::vector<HuabanPin> pins;  // in page order, repeats and empty identifiers included
 };
 
+// True when the page carries the data block of a board; the present site's application shell does
+// not.
+bool HasHuabanBoardData(WStringView pageText);
+
 // The board's fields, cut in page order after the page's data block marker.
 HuabanBoard ParseHuabanBoardPage(WString pageText);
 

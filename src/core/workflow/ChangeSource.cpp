@@ -3,10 +3,9 @@
 #include "core/net/CookieStore.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SiteCodes.h"
-#include "core/sites/DuitangPages.h"
 #include "core/sites/SiteAddress.h"
 #include "core/workflow/Messages.h"
-#include "core/workflow/SiteAdapters.h"
+#include "core/workflow/SiteTable.h"
 #include "core/workflow/Workflow.h"
 
 namespace albumora {
@@ -32,27 +31,25 @@ void Workflow::GetListFunc() {
     m_view.SetStatusText(StatusLine::Main, WString(kStatusListing));
     m_view.SetStatusText(StatusLine::Progress, {});
 
-    bool singleAlbum = false;
     const int kind = m_view.AlbumKindSelection();
     if (kind >= 0) {
         m_siteSubKind = kind;
     }
     // The sites' pages as browsers show them ("https://", "www.") lead to the same requests.
     const WString siteAddress = CanonicalSiteAddress(address);
-    StageOutcome outcome;
+    SiteInterfaces::Listing listing;
     if (const WStringView problem = AddressProblem(address); !problem.empty()) {
         if (problem == kMsgNotHuabanBoard) {
             m_siteSubKind = kSubKindHuaban;
         }
         result.addressProblem = true;
         m_view.ShowMessage(ShownText(problem));
-    } else if (!IsDuitangAddress(siteAddress)) {
-        m_siteSubKind = kSubKindHuaban;
-        outcome = ListHuabanBoard(*this, siteAddress);
-        singleAlbum = true;
-    } else {
-        outcome = ListDuitangFromAddress(*this, siteAddress, singleAlbum);
+    } else if (const SiteEntry* site = SiteOf(siteAddress)) {
+        listing = m_siteInterfaces.List(*this, *site, siteAddress);
     }
+    m_listedBy = listing.adapter;
+    const StageOutcome& outcome = listing.outcome.stage;
+    const bool singleAlbum = listing.outcome.singleAlbum;
 
     // The owner becomes one folder under the save folder.
     MakeSafeFileName(m_carry.ownerName);

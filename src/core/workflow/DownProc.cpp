@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "core/net/UrlCanonical.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/Workflow.h"
 
@@ -20,6 +21,11 @@ constexpr std::chrono::milliseconds kSingleThreadPause{2000};
 // A second address from a Topit page is tried when the first brought less than this.
 constexpr std::uint64_t kTopitMinimumBytes = 600;
 
+// How a signed link that expired is answered: 403, or the CDN's own 567.
+bool IsExpiredLink(const CURLSource& response) {
+    return response.failure == FetchFailure::HttpStatus && (response.status == 403 || response.status == 567);
+}
+
 void Trace(const char* text) {
     if (std::getenv("ALBUMORA_TRACE") != nullptr) {
         std::fputs(text, stderr);
@@ -29,7 +35,7 @@ void Trace(const char* text) {
 }  // namespace
 
 bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target) {
-    const auto entry = m_journal.Find(picture.url);
+    const auto entry = m_journal.Find(WithoutSignature(picture.url));
     // Saved before under the name this run gives it: a changed naming scheme fetches anew.
     if (!entry || entry->fileName != picture.fileName) {
         return false;
@@ -48,6 +54,28 @@ bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& pictu
         m_job.SetFileName(index, entry->storedAs);
     }
     return true;
+}
+
+WString Workflow::RenewedPictureUrl(const DownloadJob::Picture& picture) {
+    const SiteAdapter* adapter = m_listedBy;
+    if (adapter == nullptr) {
+        return {};
+    }
+    // One page gives fresh links for all its pictures, which tend to expire together: the threads
+    // that wait here find theirs without asking the site again.
+    std::lock_guard lock(m_renewMutex);
+    if (const auto found = m_renewedUrls.find(picture.renewKey); found != m_renewedUrls.end()) {
+        return found->second;
+    }
+    const WString page = picture.renewKey.substr(0, picture.renewKey.rfind(u'\t'));
+    if (!m_renewPagesAsked.insert(page).second) {
+        return {};
+    }
+    for (auto& [key, url] : adapter->RenewPictureUrls(*this, picture.renewKey, m_counters.stopRequested)) {
+        m_renewedUrls.insert_or_assign(std::move(key), std::move(url));
+    }
+    const auto found = m_renewedUrls.find(picture.renewKey);
+    return found == m_renewedUrls.end() ? WString() : found->second;
 }
 
 Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation) {
@@ -78,18 +106,27 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
     request.cancel = &m_counters.stopRequested;
     request.expectPicture = true;
 
+    const SiteAdapter* adapter = m_listedBy;
+    const std::uint32_t options =
+        FETCH_CACHE_WRITE | FETCH_CACHE_READ | (adapter ? adapter->RequestOptions() : 0);
     CURLSource response;
-    bool ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
+    bool ok = FetchUrl(request, response, options);
+    if (!ok && IsExpiredLink(response) && !picture->renewKey.empty() && !IsCancelled(request)) {
+        if (WString fresh = RenewedPictureUrl(*picture); !fresh.empty() && fresh != address) {
+            request.url = std::move(fresh);
+            ok = FetchUrl(request, response, options);
+        }
+    }
     if (!fallback.empty()) {
         const size_t topit = fallback.find(u".topitme.");
         const bool topitFallback = topit != WString::npos && topit > 0;
         if (response.bodySize == 0 || (topitFallback && response.bodySize < kTopitMinimumBytes)) {
             request.url = fallback;
-            ok = FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ);
+            ok = FetchUrl(request, response, options);
         }
     }
     if (ok) {
-        m_journal.Record(picture->url, {picture->fileName, response.bodySize, {}});
+        m_journal.Record(WithoutSignature(picture->url), {picture->fileName, response.bodySize, {}});
         return PictureEnd::Saved;
     }
     // The size limits are the user's filter: a picture they keep out is no failure.

@@ -7,18 +7,21 @@ void DownloadJob::Clear() {
     m_pictureUrls.clear();
     m_pictureFiles.clear();
     m_requestHeaders.clear();
+    m_renewKeys.clear();
     ++m_generation;
 }
 
-void DownloadJob::AppendPicture(WString url, WString fileName, WString requestHeader) {
+void DownloadJob::AppendPicture(WString url, WString fileName, WString requestHeader, WString renewKey) {
     std::lock_guard lock(m_mutex);
     // Room first, so that running out of memory cannot leave the lists of unequal length.
     m_pictureUrls.reserve(m_pictureUrls.size() + 1);
     m_pictureFiles.reserve(m_pictureFiles.size() + 1);
     m_requestHeaders.reserve(m_requestHeaders.size() + 1);
+    m_renewKeys.reserve(m_renewKeys.size() + 1);
     m_pictureUrls.push_back(std::move(url));
     m_pictureFiles.push_back(std::move(fileName));
     m_requestHeaders.push_back(std::move(requestHeader));
+    m_renewKeys.push_back(std::move(renewKey));
 }
 
 bool DownloadJob::SetFileName(std::size_t index, WString fileName) {
@@ -34,7 +37,7 @@ std::optional<DownloadJob::Picture> DownloadJob::EntryLocked(std::size_t index) 
     if (index >= m_pictureUrls.size()) {
         return std::nullopt;
     }
-    return Picture{m_pictureUrls[index], m_pictureFiles[index], m_requestHeaders[index]};
+    return Picture{m_pictureUrls[index], m_pictureFiles[index], m_requestHeaders[index], m_renewKeys[index]};
 }
 
 std::optional<DownloadJob::Picture> DownloadJob::PictureAt(std::size_t index) const {

@@ -24,6 +24,7 @@ public:
         WString url;            // an address, or an address, CR LF and a fallback address
         WString fileName;       // relative to the album folder, or absolute when it starts with '/'
         WString requestHeader;  // extra request-header text; empty for none
+        WString renewKey;       // where the site gives a fresh address once a signed one expired
     };
 
     DownloadJob() = default;
@@ -33,8 +34,8 @@ public:
     // Empties the lists and starts a new generation.
     void Clear();
 
-    // The three lists grow together.
-    void AppendPicture(WString url, WString fileName, WString requestHeader = {});
+    // The lists grow together.
+    void AppendPicture(WString url, WString fileName, WString requestHeader = {}, WString renewKey = {});
 
     // False past the end.
     bool SetFileName(std::size_t index, WString fileName);
@@ -65,6 +66,7 @@ private:
     std::vector<WString> m_pictureUrls;
     std::vector<WString> m_pictureFiles;
     std::vector<WString> m_requestHeaders;
+    std::vector<WString> m_renewKeys;
     WString m_albumFolder;
     std::uint64_t m_generation = 0;
 };

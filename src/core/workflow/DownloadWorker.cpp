@@ -8,6 +8,7 @@
 #include "core/files/AtomicFile.h"
 #include "core/files/FileHelpers.h"
 #include "core/net/CookieStore.h"
+#include "core/net/UrlCanonical.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SiteCodes.h"
@@ -45,7 +46,7 @@ void Workflow::FormatPass(WStringView forcedExtension) {
         // The next run names the picture as this one did: the journal must lead it to the new name.
         struct stat info {};
         if (storedAs != picture->fileName && ::stat(ToUtf8(*path).c_str(), &info) == 0) {
-            m_journal.Record(picture->url,
+            m_journal.Record(WithoutSignature(picture->url),
                              {picture->fileName, static_cast<std::uint64_t>(info.st_size), storedAs});
         }
     }
@@ -141,12 +142,16 @@ void Workflow::DownPicFunc() {
         m_view.ShowAlbumState(p, AlbumRunState::Collecting, 0, 0, 0);
         m_view.SetStatusText(StatusLine::Main, DownloadingAlbumText(k + 1, positions.size()));
         m_view.SetStatusText(StatusLine::Progress, WString(kStatusCollecting));
+        {
+            std::lock_guard lock(m_renewMutex);
+            m_renewedUrls.clear();
+            m_renewPagesAsked.clear();
+        }
         StageOutcome collected;
         if (siteCode > 20) {
             m_view.ShowMessage(WString(kMsgBadSiteCode));
-        } else if (siteCode == kSiteCodeHuabanDuitang) {
-            collected = m_siteSubKind != kSubKindDuitang ? CollectHuabanPins(*this, p)
-                                                         : CollectDuitangPictures(*this, p);
+        } else if (const SiteAdapter* adapter = m_listedBy; siteCode == kSiteCodeHuabanDuitang && adapter) {
+            collected = adapter->Collect(*this, p);
         }
         ++result.albumsDone;
         const size_t n = m_job.size();
@@ -212,7 +217,7 @@ void Workflow::DownPicFunc() {
         if (m_downloadState != DownloadState::StopRequested && collected.complete && album.failed == 0 &&
             album.notFetched == 0) {
             if (const auto first = m_job.PictureAt(0)) {
-                WriteAlbumMarker(m_job.AlbumFolder(), first->url);
+                WriteAlbumMarker(m_job.AlbumFolder(), WithoutSignature(first->url));
             }
         }
         if (m_run.naming.HasOption(OPT_FIX_FORMAT)) {

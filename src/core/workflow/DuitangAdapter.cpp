@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "core/sites/DuitangPages.h"
+#include "core/text/CaseFold.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
 #include "core/workflow/SiteWork.h"
@@ -17,8 +18,8 @@ constexpr std::chrono::milliseconds kListPagePause{1500};
 constexpr std::chrono::milliseconds kPicturePagePause{2500};
 
 // A page of the site as text; false when it failed or brought no text, with `problem` saying so.
-bool FetchPage(const ST_URLREQUEST& request, WStringView pageName, WString& text, WString& problem) {
-    CURLSource response;
+bool FetchPage(const ST_URLREQUEST& request, WStringView pageName, WString& text, WString& problem,
+               CURLSource& response) {
     if (FetchUrl(request, response, 0)) {
         text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
         if (!text.empty()) {
@@ -48,35 +49,57 @@ std::int64_t Now() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-}  // namespace
+bool OpensLikeWebPage(WStringView text) {
+    const size_t start = text.find_first_not_of(u" \t\r\n");
+    return start != WStringView::npos && text[start] == u'<';
+}
 
-StageOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool& singleAlbum) {
-    singleAlbum = false;
+// The album list of old answered JSON; a web page in its place, or none at all, is today's site.
+bool IsMovedListPage(const CURLSource& response, WStringView text) {
+    return IsGoneAnswer(response) ||
+           (OpensLikeWebPage(text) && text.find(u"\"like_count\"") == WStringView::npos);
+}
+
+ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId);
+
+// `canMove`: the address itself names what today's interface needs, so a page without the
+// markers means the site has moved rather than that the address is wrong.
+ListOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool canMove) {
     work.carry().savedPageText.clear();
-    work.SetSiteSubKind(kSubKindDuitang);
     ST_URLREQUEST request = work.NewRequest(address);
     request.extraHeaders = kAcceptEncoding;
     WString text;
     WString problem;
-    if (!FetchPage(request, kPageDuitang, text, problem)) {
-        return IncompleteUnlessStopped(work.PagesStopped(), problem);
+    CURLSource response;
+    if (!FetchPage(request, kPageDuitang, text, problem, response)) {
+        if (canMove && IsGoneAnswer(response)) {
+            return SiteMoved();
+        }
+        return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
     }
     const bool albumAddress = IsDuitangAlbumAddress(address);
     if (albumAddress) {
         work.carry().savedPageText = text;
         work.carry().albumKey = DuitangAlbumIdFromAddress(address);
     }
+    // A whole web page without the user is today's site; anything else (a torn or undecodable
+    // answer) is no page of the site at all.
+    const bool webPage = ToLowerText(text).find(u"<html") != WString::npos;
     const WString userId = DuitangUserIdFromPage(std::move(text));
     if (userId.empty()) {
+        if (canMove && webPage) {
+            return SiteMoved();
+        }
         work.ShowMessage(ShownText(kMsgNoDuitangUser));
         return {};
     }
-    singleAlbum = albumAddress;
     work.carry().ownerName = u"堆糖_" + userId;
-    return ListDuitangAlbums(work, userId);
+    ListOutcome outcome = ListDuitangAlbums(work, userId);
+    outcome.singleAlbum = albumAddress && !outcome.siteMoved;
+    return outcome;
 }
 
-StageOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
+ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
     if (!work.carry().savedPageText.empty()) {
         const DuitangSingleAlbum single = ParseDuitangSingleAlbumPage(work.carry().savedPageText);
         ST_PERLISTRECORD record;
@@ -102,13 +125,18 @@ StageOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
         request.url = DuitangAlbumListAddress(page, userId, Now());
         WString text;
         WString problem;
-        if (!FetchPage(request, pageName, text, problem)) {
-            return IncompleteUnlessStopped(work.PagesStopped(), problem);
+        CURLSource response;
+        const bool fetched = FetchPage(request, pageName, text, problem, response);
+        if (page == 1 && IsMovedListPage(response, text)) {
+            return SiteMoved();
+        }
+        if (!fetched) {
+            return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
         }
         const DuitangAlbumListPage parsed = ParseDuitangAlbumListPage(text);
         // A site that answers every page alike would be paged for ever.
         if (parsed.more && CountNew(parsed.albums, seenIds, &DuitangAlbumEntry::albumId) == 0) {
-            return Incomplete(PageNothingNewText(pageName));
+            return {Incomplete(PageNothingNewText(pageName))};
         }
         for (const DuitangAlbumEntry& entry : parsed.albums) {
             ST_PERLISTRECORD record;
@@ -145,7 +173,8 @@ StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition) {
         request.url = DuitangPicturePageAddress(album->albumId, page, Now());
         WString text;
         WString problem;
-        if (!FetchPage(request, pageName, text, problem)) {
+        CURLSource response;
+        if (!FetchPage(request, pageName, text, problem, response)) {
             return IncompleteUnlessStopped(work.PagesStopped(), problem);
         }
         const DuitangPicturePage parsed = ParseDuitangPicturePage(std::move(text));
@@ -165,6 +194,24 @@ StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition) {
             return {};
         }
     }
+}
+
+class PagesAdapter final : public SiteAdapter {
+public:
+    bool Accepts(WStringView) const override { return true; }
+    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+        return ListDuitangFromAddress(work, siteAddress, DuitangApiAdapter().Accepts(siteAddress));
+    }
+    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+        return CollectDuitangPictures(work, albumPosition);
+    }
+};
+
+}  // namespace
+
+const SiteAdapter& DuitangPagesAdapter() {
+    static const PagesAdapter adapter;
+    return adapter;
 }
 
 }  // namespace albumora

@@ -25,12 +25,10 @@ bool IsGatewayTimeout(WStringView text) {
     return p != WStringView::npos && p > 0;
 }
 
-}  // namespace
-
-StageOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
+ListOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
     work.carry().savedPageText.clear();
     if (!IsHuabanBoardAddress(address)) {
-        return Incomplete(WString(kMsgNotHuabanBoard));
+        return {Incomplete(WString(kMsgNotHuabanBoard))};
     }
     WString pageAddress = address;
     CutBefore(pageAddress, u"?");
@@ -39,15 +37,23 @@ StageOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
     request.attempts = kBoardAttempts;
     request.retryPauseSec = kBoardRetryPauseSec;
     request.minTextLength = kBoardMinTextLength;
+    request.retryGone = false;
     CURLSource response;
     if (!FetchUrl(request, response, 0)) {
-        return IncompleteUnlessStopped(work.PagesStopped(), PageFailedText(kPageHuabanBoard, response));
+        if (IsGoneAnswer(response)) {
+            return SiteMoved();
+        }
+        return {IncompleteUnlessStopped(work.PagesStopped(), PageFailedText(kPageHuabanBoard, response))};
     }
     WString text = GetText(response, TEXT_INFLATE | TEXT_UTF8);
+    // Today's site answers every board address with the same application shell.
+    if (!HasHuabanBoardData(text)) {
+        return SiteMoved();
+    }
     const HuabanBoard board = ParseHuabanBoardPage(text);
     // A page without the board's data is an error page, not an empty board.
     if (board.boardId.empty()) {
-        return Incomplete(PageWithoutDataText(kPageHuabanBoard));
+        return {Incomplete(PageWithoutDataText(kPageHuabanBoard))};
     }
 
     ST_PERLISTRECORD record;
@@ -59,7 +65,7 @@ StageOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
     work.AddAlbum(std::move(record));
     // The board page doubles as the first page of pins, so it is kept.
     work.carry().savedPageText = std::move(text);
-    return {};
+    return SingleAlbumListed();
 }
 
 StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
@@ -144,6 +150,24 @@ StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
         work.Pause(kPagePause);
     }
     return Incomplete(lastProblem);
+}
+
+class PagesAdapter final : public SiteAdapter {
+public:
+    bool Accepts(WStringView siteAddress) const override { return IsHuabanBoardAddress(siteAddress); }
+    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+        return ListHuabanBoard(work, siteAddress);
+    }
+    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+        return CollectHuabanPins(work, albumPosition);
+    }
+};
+
+}  // namespace
+
+const SiteAdapter& HuabanPagesAdapter() {
+    static const PagesAdapter adapter;
+    return adapter;
 }
 
 }  // namespace albumora

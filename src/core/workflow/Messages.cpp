@@ -15,6 +15,9 @@ WString FetchFailureText(const CURLSource& response) {
         case FetchFailure::Connection:
             return response.failureDetail.empty() ? WString(u"无法连接")
                                                   : u"无法连接（" + FromUtf8(response.failureDetail) + u"）";
+        case FetchFailure::Certificate:
+            return u"网站的证书无法验证（" + FromUtf8(response.failureDetail) +
+                   u"）；若经由检查 https 的代理上网，请用环境变量 CURL_CA_BUNDLE 指定该代理的证书";
         case FetchFailure::BadAddress:
             return u"地址无效";
         case FetchFailure::SizeLimit:

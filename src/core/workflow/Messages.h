@@ -17,8 +17,9 @@ inline constexpr WStringView kMsgNoDuitangUser =
     u"在这个页面上没有找到堆糖用户。^请复制用户主页或专辑页的地址，例如^https://www.duitang.com/album/"
     u"?id=123456";
 inline constexpr WStringView kMsgUnsupportedAddress =
-    u"无法识别这个地址：它不是花瓣画板，也不是堆糖用户或专辑。^可以下载的地址形如^"
-    u"花瓣画板  https://huaban.com/boards/123456/^堆糖用户  https://www.duitang.com/people/?user_id=123456^"
+    u"无法识别这个地址：它不是花瓣画板或用户，也不是堆糖用户或专辑。^可以下载的地址形如^"
+    u"花瓣画板  https://huaban.com/boards/123456/^花瓣用户  https://huaban.com/user/名字/^堆糖用户  "
+    u"https://www.duitang.com/people/?user_id=123456^"
     u"堆糖专辑  https://www.duitang.com/album/?id=123456^（http 或 https，带不带 www. 都可以）";
 inline constexpr WStringView kMsgNoAlbumChosen = u"请先在相册列表中选择要下载的相册。";
 inline constexpr WStringView kMsgContinueAfterStop = u"已获取到部分图片信息，是否先下载这些图片？";
@@ -30,6 +31,15 @@ inline constexpr WStringView kMsgCannotMakeFolder = u"无法创建文件夹：";
 inline constexpr WStringView kMsgBadSiteCode = u"Error ListType Code.";
 inline constexpr WStringView kMsgDownloadThreadFailed = u"Create thread:DownPicFunc failed.";
 inline constexpr WStringView kMsgListThreadFailed = u"Create thread:GetListFunc failed.";
+
+// Why a Huaban board's pins ended short of its count (the counts themselves come before it).
+inline constexpr WStringView kHuabanPinsEndedEarly =
+    u"花瓣只给出了这些采集；未登录时只能看到画板的前一部分，请在“登录”菜单中登录花瓣后再下载一次，"
+    u"可能会看到其余的";
+
+// The site no longer answers the old pages, and the address names nothing its present interface reads.
+inline constexpr WStringView kSiteMovedElsewhere =
+    u"网站已改版：旧的页面不再提供数据，而这个地址无法用网站现在的接口读取";
 
 // Status texts.
 inline constexpr WStringView kStatusListing = u"正在获取相册列表，请稍等...";
@@ -55,6 +65,7 @@ WString PageNothingNewText(WStringView page);
 WString NumberedPage(int page, WStringView what);
 inline constexpr WStringView kPageAlbumList = u"页专辑列表";
 inline constexpr WStringView kPagePictures = u"页图片列表";
+inline constexpr WStringView kPageBoardList = u"页画板列表";
 inline constexpr WStringView kPageHuabanBoard = u"画板页面";
 inline constexpr WStringView kPageDuitang = u"堆糖页面";
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "core/text/WideText.h"
+#include "core/util/StopSignal.h"
 
 namespace albumora {
 
@@ -26,15 +29,60 @@ inline StageOutcome IncompleteUnlessStopped(bool stopped, WString problem) {
     return stopped ? StageOutcome{} : Incomplete(std::move(problem));
 }
 
-// Huaban: a board address gives one album; its pins are paged through at download.
-StageOutcome ListHuabanBoard(SiteWork& work, const WString& address);
-StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition);
+struct ListOutcome {
+    StageOutcome stage;
+    // The address names one album, whose download starts right after listing.
+    bool singleAlbum = false;
+    // The answer shows that the site no longer serves this interface (the page is gone, or is a
+    // page without any of the data this interface reads): its present interface takes over.
+    bool siteMoved = false;
+};
 
-// Duitang: any page of a user or an album leads to the user's albums, or to the one album.
-// `singleAlbum` is set when the address names a single album, whose download starts right after
-// listing.
-StageOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool& singleAlbum);
-StageOutcome ListDuitangAlbums(SiteWork& work, const WString& userId);
-StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition);
+inline ListOutcome SiteMoved() {
+    ListOutcome outcome;
+    outcome.siteMoved = true;
+    return outcome;
+}
+
+inline ListOutcome SingleAlbumListed() {
+    ListOutcome outcome;
+    outcome.singleAlbum = true;
+    return outcome;
+}
+
+// One interface of one site: which addresses it lists, how it lists them, and how it pages
+// through an album's pictures. Its addresses, field names and paging rule live in it alone.
+class SiteAdapter {
+public:
+    virtual ~SiteAdapter() = default;
+
+    virtual bool Accepts(WStringView siteAddress) const = 0;
+    // On the list worker.
+    virtual ListOutcome List(SiteWork& work, const WString& siteAddress) const = 0;
+    // On the download worker, for an album this adapter listed.
+    virtual StageOutcome Collect(SiteWork& work, int albumPosition) const = 0;
+    // FetchUrl options for every request of this interface, pictures included.
+    virtual std::uint32_t RequestOptions() const { return 0; }
+    // For a picture whose signed address expired: fresh addresses of the pictures of the page it
+    // came from, each under its renew key. Keys that agree up to their last tab name pictures of one
+    // page. On a picture thread; empty when the site gives none.
+    virtual std::vector<std::pair<WString, WString>> RenewPictureUrls(const SiteWork& work,
+                                                                      const WString& renewKey,
+                                                                      const StopSignal& stop) const {
+        (void)work;
+        (void)renewKey;
+        (void)stop;
+        return {};
+    }
+};
+
+// Huaban's board pages as the program first knew them; a board address gives one album.
+const SiteAdapter& HuabanPagesAdapter();
+// Huaban's JSON interface: boards, and a user's boards.
+const SiteAdapter& HuabanApiAdapter();
+// Duitang's pages as the program first knew them: any page of a user or an album.
+const SiteAdapter& DuitangPagesAdapter();
+// Duitang's JSON interface.
+const SiteAdapter& DuitangApiAdapter();
 
 }  // namespace albumora

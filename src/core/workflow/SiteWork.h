@@ -50,6 +50,10 @@ public:
     // extra header text for its request, empty for none.
     virtual void AddPicture(const WString& pictureUrl, const WString& originalName,
                             const WString& requestHeader, int albumPosition) = 0;
+    // The same for a signed address that may expire before its turn: `renewKey` tells the adapter
+    // where to ask for a fresh one (SiteAdapter::RenewPictureUrls).
+    virtual void AddRenewablePicture(const WString& pictureUrl, const WString& originalName,
+                                     const WString& renewKey, int albumPosition) = 0;
     // How many pictures the current album's collection has handed over.
     virtual std::size_t PicturesCollected() const = 0;
     // True when the collection of the current album must end (album done or stop requested).

@@ -10,6 +10,7 @@
 #include "core/files/SafeFileName.h"
 #include "core/files/TemporaryFiles.h"
 #include "core/net/CookieStore.h"
+#include "core/net/UrlCanonical.h"
 #include "core/settings/AlbumMarker.h"
 #include "core/settings/SettingsStore.h"
 #include "core/sites/DuitangPages.h"
@@ -20,6 +21,7 @@
 #include "core/text/Utf16Bytes.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/PictureNaming.h"
+#include "core/workflow/SiteTable.h"
 
 namespace albumora {
 
@@ -56,12 +58,12 @@ WStringView AddressProblem(WStringView trimmedAddress) {
         return kMsgNoScheme;
     }
     const WString address = CanonicalSiteAddress(trimmedAddress);
-    if (IsDuitangAddress(address) || address.find(kHuabanBoardPrefix) != WString::npos) {
-        return {};
+    const SiteEntry* site = SiteOf(address);
+    if (site == nullptr) {
+        return kMsgUnsupportedAddress;
     }
-    // A Huaban page that is not a board (a user's page, a pin) gets the board message; anything
-    // else is told which addresses work.
-    return IsHuabanAddress(address) ? kMsgNotHuabanBoard : kMsgUnsupportedAddress;
+    // A Huaban page that is neither a board nor a user (a pin, say) gets the board message.
+    return IsListable(*site, address) ? WStringView() : site->notListableMessage;
 }
 
 Workflow::Workflow(WorkflowView& view, std::string settingsFolder, CookieStore* cookieStore, Clock& clock)
@@ -326,8 +328,8 @@ void Workflow::AppendOriginalName(const ST_PERLISTRECORD& album, const WString& 
     m_sideFileFailed = (::close(fd) != 0 || !written) || m_sideFileFailed;
 }
 
-void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName,
-                          const WString& requestHeader, int albumPosition) {
+void Workflow::AppendPicture(const WString& pictureUrl, const WString& originalName,
+                             const WString& requestHeader, const WString& renewKey, int albumPosition) {
     const auto album = albums.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return;
@@ -342,21 +344,23 @@ void Workflow::AddPicture(const WString& pictureUrl, const WString& originalName
                                                description.find(u"/..") != WString::npos)) {
         description.erase(0, description.find_first_not_of(u'/'));
     }
-    PictureNameDraft draft = DraftPictureName(context, pictureUrl, description, n);
+    // A signed link changes from day to day; the picture, and so its name, does not.
+    const WString identity = WithoutSignature(pictureUrl);
+    PictureNameDraft draft = DraftPictureName(context, identity, description, n);
     if (n == 0) {
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
     const WString name = m_names.Finish(std::move(draft), m_job.AlbumFolder().size(), n);
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !m_markerAddress.empty() &&
-        pictureUrl == m_markerAddress) {
+        identity == m_markerAddress) {
         // The marker is the first picture of the last complete download: the rest was saved then.
         // A stop pressed meanwhile must not be turned into a mere end of the album.
         DownloadState expected = DownloadState::Running;
         m_downloadState.compare_exchange_strong(expected, DownloadState::AlbumDone);
         return;
     }
-    m_job.AppendPicture(pictureUrl, name, requestHeader);
+    m_job.AppendPicture(pictureUrl, name, requestHeader, renewKey);
     m_names.Take(name);
     m_view.SetStatusText(StatusLine::Progress, CollectedPicturesText(n + 1));
     if (m_run.naming.HasOption(OPT_ORIGINAL_NAME_FILE)) {

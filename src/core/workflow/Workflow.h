@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/net/URLSource2.h"
@@ -20,6 +22,7 @@
 #include "core/workflow/AlbumList.h"
 #include "core/workflow/DownloadJob.h"
 #include "core/workflow/RunPictureNames.h"
+#include "core/workflow/SiteTable.h"
 #include "core/workflow/SiteWork.h"
 #include "core/workflow/WorkflowView.h"
 
@@ -153,7 +156,15 @@ private:
         return albums.AlbumAt(position);
     }
     void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& requestHeader,
-                    int albumPosition) override;
+                    int albumPosition) override {
+        AppendPicture(pictureUrl, originalName, requestHeader, {}, albumPosition);
+    }
+    void AddRenewablePicture(const WString& pictureUrl, const WString& originalName, const WString& renewKey,
+                             int albumPosition) override {
+        AppendPicture(pictureUrl, originalName, {}, renewKey, albumPosition);
+    }
+    void AppendPicture(const WString& pictureUrl, const WString& originalName, const WString& requestHeader,
+                       const WString& renewKey, int albumPosition);
     std::size_t PicturesCollected() const override { return m_job.size(); }
     bool CollectionEnds() const override;
     Carry& carry() override { return m_carry; }
@@ -190,6 +201,8 @@ private:
     PictureEnd FetchPicture(std::size_t index, std::uint64_t generation);
     // True when the journal has picture `index` under its present name, with its file still whole.
     bool AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target);
+    // A fresh address for a picture whose signed one expired; empty when the site gives none.
+    WString RenewedPictureUrl(const DownloadJob::Picture& picture);
     bool WriteListFile(const ST_PERLISTRECORD& album);
     void FormatPass(WStringView forcedExtension);
     void OrderPass();
@@ -228,6 +241,16 @@ private:
     AlbumJournal m_journal;
     // Written and read by the workers only, which never run at the same time.
     Carry m_carry;
+    // Which sites have moved to their present interface.
+    SiteInterfaces m_siteInterfaces;
+    // The interface that listed the albums, which collects their pictures. Written by the list
+    // worker, read by the download worker and its picture threads.
+    std::atomic<const SiteAdapter*> m_listedBy{nullptr};
+    // Fresh addresses of expired signed links, by renew key; the pages asked for them. Filled by
+    // the picture threads of one album, under its lock, so that one page is asked once.
+    std::mutex m_renewMutex;
+    std::unordered_map<WString, WString> m_renewedUrls;
+    std::unordered_set<WString> m_renewPagesAsked;
     // The first picture of the current album's last complete download.
     WString m_markerAddress;
     // The current album's folder could not be made: its pictures are not fetched.

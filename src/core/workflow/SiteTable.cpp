@@ -1,0 +1,64 @@
+#include "core/workflow/SiteTable.h"
+
+#include "core/sites/DuitangPages.h"
+#include "core/sites/HuabanPages.h"
+#include "core/sites/SiteAddress.h"
+#include "core/workflow/Messages.h"
+#include "core/workflow/SiteWork.h"
+
+namespace albumora {
+
+namespace {
+
+bool IsHuabanSiteAddress(WStringView siteAddress) {
+    return IsHuabanAddress(siteAddress) || IsHuabanBoardAddress(siteAddress);
+}
+
+// Duitang comes first: any address naming its domain is Duitang's.
+constexpr std::array<SiteEntry, kServedSiteCount> kSites{{
+    {kSubKindDuitang, &IsDuitangAddress, &DuitangPagesAdapter, &DuitangApiAdapter, kMsgNoDuitangUser},
+    {kSubKindHuaban, &IsHuabanSiteAddress, &HuabanPagesAdapter, &HuabanApiAdapter, kMsgNotHuabanBoard},
+}};
+
+}  // namespace
+
+std::span<const SiteEntry, kServedSiteCount> ServedSites() {
+    return kSites;
+}
+
+const SiteEntry* SiteOf(WStringView siteAddress) {
+    for (const SiteEntry& site : kSites) {
+        if (site.recognises(siteAddress)) {
+            return &site;
+        }
+    }
+    return nullptr;
+}
+
+bool IsListable(const SiteEntry& site, WStringView siteAddress) {
+    return site.first().Accepts(siteAddress) || site.current().Accepts(siteAddress);
+}
+
+SiteInterfaces::Listing SiteInterfaces::List(SiteWork& work, const SiteEntry& site,
+                                             const WString& siteAddress) {
+    work.SetSiteSubKind(site.subKind);
+    std::atomic<bool>& moved = m_moved[static_cast<std::size_t>(&site - kSites.data())];
+    if (!moved && site.first().Accepts(siteAddress)) {
+        Listing listing{site.first().List(work, siteAddress), &site.first()};
+        if (!listing.outcome.siteMoved) {
+            return listing;
+        }
+        moved = true;
+        if (!site.current().Accepts(siteAddress)) {
+            return {{Incomplete(WString(kSiteMovedElsewhere))}, nullptr};
+        }
+    }
+    if (!site.current().Accepts(siteAddress)) {
+        return {{Incomplete(WString(site.notListableMessage))}, nullptr};
+    }
+    Listing listing{site.current().List(work, siteAddress), &site.current()};
+    listing.outcome.siteMoved = false;
+    return listing;
+}
+
+}  // namespace albumora
