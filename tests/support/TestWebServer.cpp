@@ -3,10 +3,15 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 
@@ -19,6 +24,12 @@ namespace {
 
 constexpr std::size_t kServerThreads = 48;
 constexpr std::size_t kWritePiece = 64 * 1024;
+// The proxy's threads look this often whether the server is stopping. Stop also shuts their
+// sockets down, so this only bounds what a missed wake-up could cost.
+constexpr int kProxyPollMs = 100;
+constexpr std::size_t kMaxProxyHead = 8192;
+constexpr std::chrono::seconds kProxyHeadTimeout{10};
+constexpr std::size_t kRelayPiece = 16 * 1024;
 
 std::string WithoutPort(std::string_view hostPort) {
     if (!hostPort.empty() && hostPort[0] == '[') {
@@ -34,8 +45,9 @@ struct Delivery {
     std::size_t resetAfter;
 };
 
-RecordedRequest Record(const httplib::Request& request) {
+RecordedRequest Record(const httplib::Request& request, bool tls) {
     RecordedRequest recorded;
+    recorded.tls = tls;
     recorded.method = request.method;
     recorded.target = request.target;
     recorded.body = request.body;
@@ -108,6 +120,43 @@ void ForServerSockets(int port, int peerPort, Action action) {
     }
 }
 
+// Runs the accept loop of `server` on a thread of its own.
+std::thread StartListening(httplib::Server& server) {
+    std::thread listener([&server] { server.listen_after_bind(); });
+    // A stop before the accept loop runs would be lost and the listener never end. The library
+    // offers no signal for "running" but the flag, so it is polled; this takes microseconds.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!server.is_running() && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return listener;
+}
+
+bool SendAll(int socket, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t sent = ::send(socket, data, size, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        data += sent;
+        size -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool SendAll(int socket, std::string_view text) {
+    return SendAll(socket, text.data(), text.size());
+}
+
+// As poll, with a signal taken for a timeout.
+int WaitReadable(pollfd* sockets, nfds_t count) {
+    const int ready = ::poll(sockets, count, kProxyPollMs);
+    return ready < 0 && errno == EINTR ? 0 : ready;
+}
+
 }  // namespace
 
 std::string RecordedRequest::Header(std::string_view name) const {
@@ -125,10 +174,30 @@ bool RecordedRequest::HasHeader(std::string_view name) const {
 }
 
 TestWebServer::TestWebServer(int port) : m_server(std::make_unique<httplib::Server>()) {
-    m_server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    m_server->set_keep_alive_max_count(1000);
-    const auto handle = [this](const httplib::Request& request, httplib::Response& out) {
-        const RecordedRequest recorded = Record(request);
+    InstallHandlers(*m_server, false);
+    if (port == 0) {
+        m_port = m_server->bind_to_any_port("127.0.0.1");
+    } else {
+        // The library's default also sets SO_REUSEPORT, with which a second server would share a
+        // taken port instead of failing.
+        m_server->set_socket_options([](int socket) {
+            const int yes = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
+    }
+    if (m_port <= 0) {
+        throw std::runtime_error("the test web server cannot listen on 127.0.0.1" +
+                                 (port == 0 ? std::string() : ":" + std::to_string(port)));
+    }
+    m_listener = StartListening(*m_server);
+}
+
+void TestWebServer::InstallHandlers(httplib::Server& server, bool tls) {
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    server.set_keep_alive_max_count(1000);
+    const auto handle = [this, tls](const httplib::Request& request, httplib::Response& out) {
+        const RecordedRequest recorded = Record(request, tls);
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(recorded);
@@ -163,11 +232,13 @@ TestWebServer::TestWebServer(int port) : m_server(std::make_unique<httplib::Serv
         const Delivery delivery{response.stallAfter, response.stallFor, response.resetAfter};
         // The body always goes through a provider: the library compresses plain bodies on its own
         // when the client accepts gzip, which would hide what the test scripted.
-        auto provide = [this, body, delivery, remotePort](size_t offset, httplib::DataSink& sink) {
+        const int serverPort = tls ? m_tlsPort : m_port;
+        auto provide = [this, body, delivery, serverPort, remotePort](size_t offset,
+                                                                      httplib::DataSink& sink) {
             bool stalled = false;
             for (size_t at = offset; at < body->size();) {
                 if (at == delivery.resetAfter) {
-                    ResetConnection(remotePort);
+                    ResetConnection(serverPort, remotePort);
                     return false;
                 }
                 if (at == delivery.stallAfter && !stalled) {
@@ -188,7 +259,7 @@ TestWebServer::TestWebServer(int port) : m_server(std::make_unique<httplib::Serv
                 at = end;
             }
             if (delivery.resetAfter != Response::kNever) {
-                ResetConnection(remotePort);
+                ResetConnection(serverPort, remotePort);
                 return false;
             }
             return true;
@@ -209,34 +280,12 @@ TestWebServer::TestWebServer(int port) : m_server(std::make_unique<httplib::Serv
                 [provide](size_t offset, size_t, httplib::DataSink& sink) { return provide(offset, sink); });
         }
     };
-    m_server->Get(".*", handle);
-    m_server->Post(".*", handle);
-    m_server->Put(".*", handle);
-    m_server->Delete(".*", handle);
-    m_server->Options(".*", handle);
-    m_server->Patch(".*", handle);
-    if (port == 0) {
-        m_port = m_server->bind_to_any_port("127.0.0.1");
-    } else {
-        // The library's default also sets SO_REUSEPORT, with which a second server would share a
-        // taken port instead of failing.
-        m_server->set_socket_options([](int socket) {
-            const int yes = 1;
-            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        });
-        m_port = m_server->bind_to_port("127.0.0.1", port) ? port : -1;
-    }
-    if (m_port <= 0) {
-        throw std::runtime_error("the test web server cannot listen on 127.0.0.1" +
-                                 (port == 0 ? std::string() : ":" + std::to_string(port)));
-    }
-    m_listener = std::thread([this] { m_server->listen_after_bind(); });
-    // A stop before the accept loop runs would be lost and the listener never end. The library
-    // offers no signal for "running" but the flag, so it is polled; this takes microseconds.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!m_server->is_running() && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    server.Get(".*", handle);
+    server.Post(".*", handle);
+    server.Put(".*", handle);
+    server.Delete(".*", handle);
+    server.Options(".*", handle);
+    server.Patch(".*", handle);
 }
 
 TestWebServer::~TestWebServer() {
@@ -256,6 +305,7 @@ void TestWebServer::Stop() {
         ForServerSockets(m_port, -1, [](int fd) { ::shutdown(fd, SHUT_RDWR); });
         m_listener.join();
     }
+    StopTls();
 }
 
 bool TestWebServer::Pause(std::chrono::milliseconds duration) {
@@ -263,8 +313,13 @@ bool TestWebServer::Pause(std::chrono::milliseconds duration) {
     return !m_stopped.wait_for(lock, duration, [this] { return m_stopping; });
 }
 
-void TestWebServer::ResetConnection(int remotePort) const {
-    ForServerSockets(m_port, remotePort, [](int fd) {
+bool TestWebServer::Stopping() const {
+    std::lock_guard lock(m_mutex);
+    return m_stopping;
+}
+
+void TestWebServer::ResetConnection(int serverPort, int remotePort) const {
+    ForServerSockets(serverPort, remotePort, [](int fd) {
         // With a zero linger time, closing sends RST instead of FIN. The descriptor is swapped
         // for a fresh socket rather than closed, so the library's own close later hits that one.
         const linger abortive{1, 0};
@@ -376,6 +431,235 @@ std::vector<RecordedRequest> TestWebServer::requestsToHost(std::string_view host
 void TestWebServer::ClearRequests() {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+    m_connectTargets.clear();
+}
+
+void TestWebServer::EnableTls(const TestCertificates& certs) {
+    if (m_tlsServer) {
+        return;
+    }
+    // The proxy's socket first: it is the one that is easily closed again if the https server fails.
+    const int proxySocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (proxySocket < 0 || ::bind(proxySocket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(proxySocket, SOMAXCONN) != 0 ||
+        ::getsockname(proxySocket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (proxySocket >= 0) {
+            ::close(proxySocket);
+        }
+        throw std::runtime_error("the test web server's CONNECT proxy cannot listen on 127.0.0.1");
+    }
+    auto server = std::make_unique<httplib::SSLServer>(certs.certPath.c_str(), certs.keyPath.c_str());
+    const int tlsPort = server->is_valid() ? server->bind_to_any_port("127.0.0.1") : -1;
+    if (tlsPort <= 0) {
+        ::close(proxySocket);
+        throw std::runtime_error("the test web server cannot answer https with " + certs.certPath + " and " +
+                                 certs.keyPath);
+    }
+    InstallHandlers(*server, true);
+    m_tlsServer = std::move(server);
+    m_tlsPort = tlsPort;
+    m_proxySocket = proxySocket;
+    m_proxyPort = ntohs(address.sin_port);
+
+    // OpenSSL writes to the socket without MSG_NOSIGNAL, so a client hanging up in the middle of an
+    // answer would end the whole test binary with SIGPIPE. Blocked here, the signal stays blocked
+    // in the listener and in the workers it starts, and the write merely fails.
+    sigset_t brokenPipe;
+    sigset_t previous;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &brokenPipe, &previous);
+    m_tlsListener = StartListening(*m_tlsServer);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+
+    m_proxyAcceptor = std::thread([this] { AcceptTunnels(); });
+}
+
+std::string TestWebServer::httpsProxyUrl() const {
+    return m_proxyPort > 0 ? "http://127.0.0.1:" + std::to_string(m_proxyPort) : std::string();
+}
+
+std::vector<std::string> TestWebServer::connectTargets() const {
+    std::lock_guard lock(m_mutex);
+    return m_connectTargets;
+}
+
+void TestWebServer::StopTls() {
+    if (m_proxyAcceptor.joinable()) {
+        ::shutdown(m_proxySocket, SHUT_RDWR);
+        {
+            std::lock_guard lock(m_mutex);
+            for (const int socket : m_tunnelSockets) {
+                ::shutdown(socket, SHUT_RDWR);
+            }
+        }
+        m_proxyAcceptor.join();
+        ::close(m_proxySocket);
+        m_proxySocket = -1;
+    }
+    if (m_tlsListener.joinable()) {
+        m_tlsServer->stop();
+        ForServerSockets(m_tlsPort, -1, [](int fd) { ::shutdown(fd, SHUT_RDWR); });
+        m_tlsListener.join();
+    }
+}
+
+bool TestWebServer::TrackSocket(int socket) {
+    std::lock_guard lock(m_mutex);
+    if (m_stopping) {
+        ::close(socket);
+        return false;
+    }
+    m_tunnelSockets.push_back(socket);
+    return true;
+}
+
+void TestWebServer::CloseTrackedSocket(int socket) {
+    {
+        // Forgotten before it is closed: Stop must never shut down a number the system has since
+        // handed out again.
+        std::lock_guard lock(m_mutex);
+        std::erase(m_tunnelSockets, socket);
+    }
+    ::close(socket);
+}
+
+void TestWebServer::AcceptTunnels() {
+    struct Tunnel {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Tunnel> tunnels;
+    while (!Stopping()) {
+        // Ended tunnels are joined as new ones come, so a long run does not pile up threads.
+        std::erase_if(tunnels, [](Tunnel& tunnel) {
+            if (!tunnel.done->load()) {
+                return false;
+            }
+            tunnel.thread.join();
+            return true;
+        });
+        pollfd listening{m_proxySocket, POLLIN, 0};
+        if (WaitReadable(&listening, 1) <= 0) {
+            continue;
+        }
+        const int client = ::accept4(m_proxySocket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) {
+            // Out of descriptors, say: the listening socket stays readable, and without a pause
+            // this would spin.
+            std::this_thread::sleep_for(std::chrono::milliseconds(kProxyPollMs));
+            continue;
+        }
+        if (!TrackSocket(client)) {
+            break;
+        }
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::thread thread([this, client, done] {
+            RunTunnel(client);
+            done->store(true);
+        });
+        tunnels.push_back(Tunnel{std::move(thread), std::move(done)});
+    }
+    for (auto& tunnel : tunnels) {
+        tunnel.thread.join();
+    }
+}
+
+void TestWebServer::RunTunnel(int client) {
+    int upstream = -1;
+    bool resetClient = false;
+    char buffer[kRelayPiece];
+    [&] {
+        std::string head;
+        std::size_t headEnd = std::string::npos;
+        const auto giveUp = std::chrono::steady_clock::now() + kProxyHeadTimeout;
+        while ((headEnd = head.find("\r\n\r\n")) == std::string::npos) {
+            if (head.size() > kMaxProxyHead || Stopping() || std::chrono::steady_clock::now() > giveUp) {
+                return;
+            }
+            pollfd waiting{client, POLLIN, 0};
+            const int ready = WaitReadable(&waiting, 1);
+            if (ready < 0) {
+                return;
+            }
+            if (ready == 0) {
+                continue;
+            }
+            const ssize_t received = ::recv(client, buffer, sizeof buffer, 0);
+            if (received <= 0) {
+                return;
+            }
+            head.append(buffer, static_cast<std::size_t>(received));
+        }
+        const std::string_view requestLine = std::string_view(head).substr(0, head.find("\r\n"));
+        const std::size_t methodEnd = std::min(requestLine.find(' '), requestLine.size());
+        const std::size_t targetEnd = std::min(requestLine.find(' ', methodEnd + 1), requestLine.size());
+        if (requestLine.substr(0, methodEnd) != "CONNECT" || targetEnd <= methodEnd + 1) {
+            SendAll(client,
+                    "HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            return;
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_connectTargets.emplace_back(requestLine.substr(methodEnd + 1, targetEnd - methodEnd - 1));
+        }
+        // Whatever host was asked for, the tunnel ends here: the https server plays every site.
+        upstream = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (upstream < 0 || !TrackSocket(upstream)) {
+            upstream = -1;
+            return;
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(m_tlsPort));
+        if (::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            SendAll(client, "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            return;
+        }
+        const std::string_view early = std::string_view(head).substr(headEnd + 4);
+        if (!SendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") ||
+            !SendAll(upstream, early.data(), early.size())) {
+            return;
+        }
+        pollfd ends[2] = {{client, POLLIN, 0}, {upstream, POLLIN, 0}};
+        while (!Stopping()) {
+            const int ready = WaitReadable(ends, 2);
+            if (ready < 0) {
+                return;
+            }
+            for (int from = 0; from < 2; ++from) {
+                if ((ends[from].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+                    continue;
+                }
+                const ssize_t received = ::recv(ends[from].fd, buffer, sizeof buffer, 0);
+                if (received < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (received <= 0) {
+                    // A reset the server scripted reaches the client as a reset too, as it would
+                    // without the tunnel.
+                    resetClient = from == 1 && received < 0 && errno == ECONNRESET;
+                    return;
+                }
+                if (!SendAll(ends[1 - from].fd, buffer, static_cast<std::size_t>(received))) {
+                    return;
+                }
+            }
+        }
+    }();
+    if (resetClient) {
+        const linger abortive{1, 0};
+        ::setsockopt(client, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    }
+    if (upstream >= 0) {
+        CloseTrackedSocket(upstream);
+    }
+    CloseTrackedSocket(client);
 }
 
 }  // namespace albumora::test

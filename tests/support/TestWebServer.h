@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/TestCertificates.h"
+
 namespace httplib {
 class Server;
 }
@@ -51,6 +53,7 @@ struct RecordedRequest {
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     bool viaProxy = false;  // the target was in absolute form
+    bool tls = false;       // came over https, through the CONNECT proxy
 
     // The first value of a header (name without regard to case); empty when absent.
     std::string Header(std::string_view name) const;
@@ -64,6 +67,10 @@ using Handler = std::function<Response(const RecordedRequest&)>;
 // addresses: set http_proxy to proxyUrl() and route by host. Routes match the path with its
 // query first, then the path alone, each for the named host first and then for any host;
 // unrouted requests get 404. Every request is recorded.
+//
+// After EnableTls it answers https as well, the way a client behind a proxy reaches a site: set
+// https_proxy to httpsProxyUrl() and trust the test authority; whatever host the client asks the
+// proxy for, the tunnel ends at this server, with the same routes, latency and recording.
 class TestWebServer {
 public:
     // `port` 0 takes any free one. Throws std::runtime_error when it cannot listen.
@@ -90,21 +97,47 @@ public:
     std::vector<RecordedRequest> requests() const;
     std::vector<RecordedRequest> requestsFor(std::string_view path) const;
     std::vector<RecordedRequest> requestsToHost(std::string_view host) const;
+    // Clears the CONNECT targets too.
     void ClearRequests();
+
+    // Starts the https server and its CONNECT proxy; later calls do nothing, so the first caller's
+    // certificates stay. Throws std::runtime_error when either cannot start.
+    void EnableTls(const TestCertificates& certs);
+    std::string httpsProxyUrl() const;  // for https_proxy: "http://127.0.0.1:PORT"; empty before EnableTls
+    std::vector<std::string> connectTargets() const;  // "host:port" as each CONNECT asked
 
     // Ends delays and stalls, closes kept-alive connections and stops listening. Also done by the
     // destructor.
     void Stop();
 
 private:
+    // The plain and the https server answer alike; `tls` only marks what they record.
+    void InstallHandlers(httplib::Server& server, bool tls);
     Response Dispatch(const RecordedRequest& request);
     // Waits `duration` unless the server stops first; false when it stopped.
     bool Pause(std::chrono::milliseconds duration);
-    void ResetConnection(int remotePort) const;
+    bool Stopping() const;
+    void ResetConnection(int serverPort, int remotePort) const;
+    void StopTls();
+
+    // The CONNECT proxy: one thread accepts, one more per tunnel.
+    void AcceptTunnels();
+    void RunTunnel(int client);
+    // Registers a tunnel's socket so that Stop can shut it down; false (and the socket closed)
+    // once the server is stopping.
+    bool TrackSocket(int socket);
+    void CloseTrackedSocket(int socket);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_listener;
     int m_port = 0;
+
+    std::unique_ptr<httplib::Server> m_tlsServer;
+    std::thread m_tlsListener;
+    int m_tlsPort = 0;
+    int m_proxySocket = -1;
+    int m_proxyPort = 0;
+    std::thread m_proxyAcceptor;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopped;
@@ -112,6 +145,8 @@ private:
     std::map<std::pair<std::string, std::string>, Handler> m_routes;
     std::vector<RecordedRequest> m_requests;
     std::chrono::milliseconds m_latency{0};
+    std::vector<std::string> m_connectTargets;
+    std::vector<int> m_tunnelSockets;
 };
 
 }  // namespace albumora::test
