@@ -10,26 +10,6 @@ namespace {
 
 constexpr std::size_t kDuitangPageSize = 24;
 
-std::string QueryValue(const std::string& query, const std::string& key) {
-    const std::string needle = key + "=";
-    size_t start = 0;
-    while (start <= query.size()) {
-        const size_t end = std::min(query.find('&', start), query.size());
-        if (query.compare(start, needle.size(), needle) == 0) {
-            return query.substr(start + needle.size(), end - start - needle.size());
-        }
-        start = end + 1;
-    }
-    return {};
-}
-
-Response Picture(PictureKind kind, std::size_t size, const std::string& bytes) {
-    const char* type = kind == PictureKind::Png   ? "image/png"
-                       : kind == PictureKind::Gif ? "image/gif"
-                                                  : "image/jpeg";
-    return Response{.body = bytes.empty() ? PictureBytes(kind, size) : bytes, .contentType = type};
-}
-
 // The board page shows its data the way the site's templates printed it: a space after each comma.
 std::string PinJson(const FakePin& pin, const char* separator) {
     return std::string("{\"pin_id\":") + pin.pinId + separator + "\"user_id\":5" + separator +
@@ -79,6 +59,26 @@ std::string DuitangPictureUrl(const FakeDuitangPicture& picture, bool asListed) 
 }
 
 }  // namespace
+
+std::string QueryValue(const std::string& query, const std::string& key) {
+    const std::string needle = key + "=";
+    size_t start = 0;
+    while (start <= query.size()) {
+        const size_t end = std::min(query.find('&', start), query.size());
+        if (query.compare(start, needle.size(), needle) == 0) {
+            return query.substr(start + needle.size(), end - start - needle.size());
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+Response Picture(PictureKind kind, std::size_t size, const std::string& bytes) {
+    const char* type = kind == PictureKind::Png   ? "image/png"
+                       : kind == PictureKind::Gif ? "image/gif"
+                                                  : "image/jpeg";
+    return Response{.body = bytes.empty() ? PictureBytes(kind, size) : bytes, .contentType = type};
+}
 
 std::string PictureBytes(PictureKind kind, std::size_t size) {
     std::string bytes;

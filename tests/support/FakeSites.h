@@ -11,6 +11,10 @@ enum class PictureKind { Jpeg, Png, Gif };
 
 // Bytes that start like a real picture of the kind, padded to `size`.
 std::string PictureBytes(PictureKind kind, std::size_t size);
+// The picture as its host serves it: `bytes` when given, else PictureBytes.
+Response Picture(PictureKind kind, std::size_t size, const std::string& bytes);
+// The value of `key` in a query ("a=1&b=2"), as written; empty when absent.
+std::string QueryValue(const std::string& query, const std::string& key);
 
 // --- Huaban ---
 
