@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/workflow/SiteTable.h"
+
 namespace CLI {
 class App;
 class Option;
@@ -26,6 +28,9 @@ enum class ExitCode : int {
 struct CliContext {
     std::string settingsFolder;      // resolved, ends in '/'
     CookieStore* cookies = nullptr;  // the process's cookie jar, kept in the settings folder
+    // Which sites have moved to their present interface: a batch learns it once for all its
+    // addresses.
+    SiteInterfaces siteInterfaces;
 };
 
 // One command of albumora-cli. The parser reads its arguments into the command, then Run acts on

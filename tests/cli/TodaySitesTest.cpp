@@ -88,6 +88,19 @@ TEST_F(TodaySitesTest, HuabanBoardThroughV3WithSignedLinksAndTheNextDayFetchesNo
     EXPECT_EQ(SharedTestServer().requestsFor("/v3/boards/2001/pins").size(), 1u);
 }
 
+TEST_F(TodaySitesTest, OnceASiteHasMovedTheRestOfTheRunAsksItsPresentInterface) {
+    TodayHuabanUser user = OneBoard(2);
+    user.boards.push_back({.boardId = "2002", .title = "第二", .pins = MakePins(800, 3)});
+    ServeHuabanToday(SharedTestServer(), user);
+    const std::string file = m_settings.path() + "follow.txt";
+    WriteFile(file, "http://huaban.com/boards/2001/\nhttp://huaban.com/boards/2002/\n");
+    const ProcessResult result = Today({"list", "-i", file});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(SharedTestServer().requestsFor("/boards/2001/").size(), 2u);  // http, then its redirect
+    EXPECT_TRUE(SharedTestServer().requestsFor("/boards/2002/").empty());
+    EXPECT_EQ(SharedTestServer().requestsFor("/v3/boards/2002").size(), 1u);
+}
+
 TEST_F(TodaySitesTest, HuabanBoardShowingFewerPinsThanItsCountIsIncompleteWithTheLoginHint) {
     TodayHuabanUser user = OneBoard(120);
     user.boards[0].visiblePins = 56;

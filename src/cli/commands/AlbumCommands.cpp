@@ -344,6 +344,7 @@ AddressOutcome DownloadAddress(CliContext& context, const WString& address, Down
     TerminalView view(address, options.saveFolder, false);
     view.SetBatchPosition(index, count);
     Workflow workflow(view, context.settingsFolder, context.cookies);
+    workflow.ShareSiteInterfaces(context.siteInterfaces);
     workflow.ResetSettings(loaded.settings);
     if (options.newOnly) {
         workflow.ForceRunOptions(OPT_SKIP_DOWNLOADED);
@@ -442,6 +443,7 @@ ExitCode ListCommand::Run(CliContext& context) {
         const LoadedSettings loaded = LoadCliSettings(context);
         TerminalView view(listed.address, {}, true);
         Workflow workflow(view, context.settingsFolder, context.cookies);
+        workflow.ShareSiteInterfaces(context.siteInterfaces);
         workflow.ResetSettings(loaded.settings);
         view.Attach(&workflow);
         workflow.MarkReady();

@@ -45,7 +45,7 @@ void Workflow::GetListFunc() {
         result.addressProblem = true;
         m_view.ShowMessage(ShownText(problem));
     } else if (const SiteEntry* site = SiteOf(siteAddress)) {
-        listing = m_siteInterfaces.List(*this, *site, siteAddress);
+        listing = m_siteInterfaces->List(*this, *site, siteAddress);
     }
     m_listedBy = listing.adapter;
     const StageOutcome& outcome = listing.outcome.stage;

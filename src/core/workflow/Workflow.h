@@ -111,6 +111,10 @@ public:
     bool RememberHistory(HistoryKind kind, const WString& text);
     const std::string& settingsFolder() const { return m_settingsFolder; }
 
+    // Shares what this workflow learns of the sites' interfaces with others of the same run (a
+    // batch of addresses); before any worker starts.
+    void ShareSiteInterfaces(SiteInterfaces& interfaces) { m_siteInterfaces = &interfaces; }
+
     // Option bits (OPT_...) that the download runs of this workflow take in addition to the saved
     // settings, which stay as they are: a command line's choice for one run.
     void ForceRunOptions(std::uint16_t options) { m_forcedRunOptions = options; }
@@ -241,8 +245,9 @@ private:
     AlbumJournal m_journal;
     // Written and read by the workers only, which never run at the same time.
     Carry m_carry;
-    // Which sites have moved to their present interface.
-    SiteInterfaces m_siteInterfaces;
+    // Which sites have moved to their present interface: this workflow's own, or a run's.
+    SiteInterfaces m_ownSiteInterfaces;
+    SiteInterfaces* m_siteInterfaces = &m_ownSiteInterfaces;
     // The interface that listed the albums, which collects their pictures. Written by the list
     // worker, read by the download worker and its picture threads.
     std::atomic<const SiteAdapter*> m_listedBy{nullptr};
