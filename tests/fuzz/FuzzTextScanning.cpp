@@ -1,8 +1,11 @@
-// Cuts fields out of arbitrary page text the way the site adapters do.
+// Cuts fields out of arbitrary page text the way the site adapters do, and reads it as their JSON.
 #include <cstddef>
 #include <cstdint>
 
+#include "core/net/UrlCanonical.h"
+#include "core/sites/DuitangApi.h"
 #include "core/sites/DuitangPages.h"
+#include "core/sites/HuabanApi.h"
 #include "core/sites/HuabanPages.h"
 #include "core/text/CodePage.h"
 #include "core/text/StringCtrl.h"
@@ -31,6 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseDuitangSingleAlbumPage(text);
     ParseDuitangAlbumListPage(text);
     ParseDuitangPicturePage(text);
+    // The present interfaces answer JSON: the same bytes as their answers and addresses.
+    ParseHuabanApiBoard(bytes);
+    ParseHuabanApiPins(bytes);
+    ParseHuabanApiUserBoards(bytes);
+    ParseDuitangApiAlbumList(bytes);
+    ParseDuitangApiAlbumDetail(bytes);
+    ParseDuitangApiPictures(bytes);
+    HuabanBoardIdOf(text);
+    HuabanUserNameOf(text);
+    DuitangUserIdOf(text);
+    WithoutThumbnailPart(text);
+    WithoutSignature(text);
     DecodeBytes(bytes, CodePage::Gbk);
     EncodeText(text, CodePage::Big5);
     return 0;

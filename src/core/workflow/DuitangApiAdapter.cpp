@@ -35,15 +35,10 @@ ST_PERLISTRECORD RecordOf(const DuitangApiAlbum& album) {
 ListOutcome ListSingleAlbum(SiteWork& work, const WString& albumId) {
     ST_URLREQUEST request = ApiRequest(work, kReferer);
     request.url = DuitangApiAlbumDetailAddress(albumId);
-    std::string body;
-    WString problem;
-    CURLSource response;
-    if (!FetchApiPage(request, kPageDuitang, body, problem, response)) {
-        return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
-    }
-    const auto album = ParseDuitangApiAlbumDetail(body);
+    ListOutcome failed;
+    const auto album = FetchApiData(work, request, kPageDuitang, ParseDuitangApiAlbumDetail, failed.stage);
     if (!album) {
-        return {Incomplete(PageWithoutDataText(kPageDuitang))};
+        return failed;
     }
     ST_PERLISTRECORD record = RecordOf(*album);
     record.albumId = albumId;
@@ -71,15 +66,10 @@ ListOutcome ListUserAlbums(SiteWork& work, const WString& userId) {
         }
         const WString pageName = NumberedPage(page, kPageAlbumList);
         request.url = DuitangApiAlbumListAddress(userId, start);
-        std::string body;
-        WString problem;
-        CURLSource response;
-        if (!FetchApiPage(request, pageName, body, problem, response)) {
-            return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
-        }
-        const auto parsed = ParseDuitangApiAlbumList(body);
+        ListOutcome failed;
+        const auto parsed = FetchApiData(work, request, pageName, ParseDuitangApiAlbumList, failed.stage);
         if (!parsed) {
-            return {Incomplete(PageWithoutDataText(pageName))};
+            return failed;
         }
         size_t fresh = 0;
         for (const DuitangApiAlbum& album : parsed->albums) {
@@ -123,15 +113,10 @@ StageOutcome CollectPictures(SiteWork& work, int albumPosition) {
         }
         const WString pageName = NumberedPage(page, kPagePictures);
         request.url = DuitangApiPicturesAddress(album->albumId, after);
-        std::string body;
-        WString problem;
-        CURLSource response;
-        if (!FetchApiPage(request, pageName, body, problem, response)) {
-            return IncompleteUnlessStopped(work.PagesStopped(), problem);
-        }
-        const auto parsed = ParseDuitangApiPictures(body);
+        StageOutcome failed;
+        const auto parsed = FetchApiData(work, request, pageName, ParseDuitangApiPictures, failed);
         if (!parsed) {
-            return Incomplete(PageWithoutDataText(pageName));
+            return failed;
         }
         size_t fresh = 0;
         for (const DuitangApiPicture& picture : parsed->pictures) {

@@ -50,15 +50,10 @@ void SetOwner(SiteWork& work, const WString& owner) {
 ListOutcome ListBoard(SiteWork& work, const WString& boardId) {
     ST_URLREQUEST request = ListRequest(work);
     request.url = HuabanApiBoardAddress(boardId);
-    std::string body;
-    WString problem;
-    CURLSource response;
-    if (!FetchApiPage(request, kPageHuabanBoard, body, problem, response)) {
-        return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
-    }
-    const auto board = ParseHuabanApiBoard(body);
+    ListOutcome failed;
+    const auto board = FetchApiData(work, request, kPageHuabanBoard, ParseHuabanApiBoard, failed.stage);
     if (!board) {
-        return {Incomplete(PageWithoutDataText(kPageHuabanBoard))};
+        return failed;
     }
     SetOwner(work, board->owner);
     work.AddAlbum(RecordOf(*board));
@@ -77,15 +72,10 @@ ListOutcome ListUserBoards(SiteWork& work, const WString& userName) {
         }
         const WString pageName = NumberedPage(page, kPageBoardList);
         request.url = HuabanApiUserBoardsAddress(userName, lastBoardId);
-        std::string body;
-        WString problem;
-        CURLSource response;
-        if (!FetchApiPage(request, pageName, body, problem, response)) {
-            return {IncompleteUnlessStopped(work.PagesStopped(), problem)};
-        }
-        const auto parsed = ParseHuabanApiUserBoards(body);
+        ListOutcome failed;
+        const auto parsed = FetchApiData(work, request, pageName, ParseHuabanApiUserBoards, failed.stage);
         if (!parsed) {
-            return {Incomplete(PageWithoutDataText(pageName))};
+            return failed;
         }
         if (!ownerSet) {
             SetOwner(work, parsed->userName.empty() ? userName : parsed->userName);
