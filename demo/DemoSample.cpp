@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/DemoPictures.h"
@@ -30,6 +32,28 @@ constexpr AlbumPlan kAlbums[] = {
 
 constexpr const char* kBoardScenes[] = {"湖光", "山色", "晨雾", "林间", "海岸", "雪峰"};
 constexpr int kBoardPins = 30;
+
+// The today samples are small: they show the other path, not the paging the old samples show.
+struct TodayBoardPlan {
+    const char* id;
+    const char* title;
+    const char* caption;
+    int pins;
+    double hue;
+};
+
+// The ids differ from the old board's and its pins', whose routes the site keeps.
+constexpr TodayBoardPlan kTodayBoards[] = {
+    {"27182818", "海边速写", "海边", 8, 24},
+    {"27182819", "街角咖啡", "咖啡", 6, 48},
+    {"27182820", "雨天", "雨天", 5, 270},
+};
+constexpr int kTodayFirstPin = 770099;
+
+constexpr AlbumPlan kTodayAlbums[] = {
+    {"62001", "手账素材", "手账", 10, 300},
+    {"62002", "极简壁纸", "壁纸", 6, 190},
+};
 
 std::string TwoDigits(int number) {
     char text[16];
@@ -88,6 +112,21 @@ test::DemoLook AlbumPictureLook(const AlbumPlan& plan, int album, int number) {
     return {plan.hue + (number * 7 % 36) - 18, PatternAt(album + number), number};
 }
 
+test::DemoLook TodayPinLook(const TodayBoardPlan& plan, int board, int number) {
+    return {plan.hue + (number * 5 % 30) - 15, PatternAt(board + number), number};
+}
+
+test::FakeDuitangAlbum AlbumFrom(const AlbumPlan& plan) {
+    test::FakeDuitangAlbum album{plan.id, plan.name, {}};
+    for (int i = 1; i <= plan.pictures; ++i) {
+        test::FakeDuitangPicture picture{std::string(plan.id) + "_" + TwoDigits(i) + ".png",
+                                         std::string(plan.caption) + " " + TwoDigits(i)};
+        picture.kind = test::PictureKind::Png;
+        album.pictures.push_back(std::move(picture));
+    }
+    return album;
+}
+
 }  // namespace
 
 DemoSample MakeDemoSample(bool withPictures) {
@@ -105,18 +144,36 @@ DemoSample MakeDemoSample(bool withPictures) {
 
     sample.user.userId = "52013";
     for (const AlbumPlan& plan : kAlbums) {
-        test::FakeDuitangAlbum album{plan.id, plan.name, {}};
-        for (int i = 1; i <= plan.pictures; ++i) {
-            test::FakeDuitangPicture picture{std::string(plan.id) + "_" + TwoDigits(i) + ".png",
-                                             std::string(plan.caption) + " " + TwoDigits(i)};
-            picture.kind = test::PictureKind::Png;
-            album.pictures.push_back(std::move(picture));
+        sample.user.albums.push_back(AlbumFrom(plan));
+    }
+
+    sample.todayHuabanUser.urlname = "demo";
+    sample.todayHuabanUser.userName = "晴空画室";
+    int pinId = kTodayFirstPin;
+    for (const TodayBoardPlan& plan : kTodayBoards) {
+        test::TodayHuabanBoard board;
+        board.boardId = plan.id;
+        board.title = plan.title;
+        for (int i = 1; i <= plan.pins; ++i, --pinId) {
+            const std::string id = std::to_string(pinId);
+            test::FakePin pin{id, "demo-today-" + id, std::string(plan.caption) + " " + TwoDigits(i)};
+            pin.kind = test::PictureKind::Png;
+            board.pins.push_back(std::move(pin));
         }
-        sample.user.albums.push_back(std::move(album));
+        // The first pin's picture on the bucket host, where the boards list's covers point.
+        board.coverKey = board.pins.front().key;
+        sample.todayHuabanUser.boards.push_back(std::move(board));
+    }
+
+    sample.todayDuitangUser.userId = "61803";
+    for (const AlbumPlan& plan : kTodayAlbums) {
+        test::FakeDuitangAlbum album = AlbumFrom(plan);
+        sample.todayDuitangUser.albums.push_back(
+            {std::move(album.albumId), std::move(album.name), std::move(album.pictures)});
     }
 
     if (withPictures) {
-        // Both lists are complete: the addresses of their pictures' bytes hold from here on.
+        // Every list is complete: the addresses of their pictures' bytes hold from here on.
         std::vector<PictureTask> tasks;
         for (int i = 0; i < kBoardPins; ++i) {
             tasks.push_back({&sample.board.pins[static_cast<std::size_t>(i)].bytes, PinLook(i)});
@@ -126,6 +183,20 @@ DemoSample MakeDemoSample(bool withPictures) {
             for (std::size_t i = 0; i < pictures.size(); ++i) {
                 tasks.push_back({&pictures[i].bytes,
                                  AlbumPictureLook(kAlbums[a], static_cast<int>(a), static_cast<int>(i) + 1)});
+            }
+        }
+        for (std::size_t b = 0; b < std::size(kTodayBoards); ++b) {
+            auto& pins = sample.todayHuabanUser.boards[b].pins;
+            for (std::size_t i = 0; i < pins.size(); ++i) {
+                tasks.push_back({&pins[i].bytes, TodayPinLook(kTodayBoards[b], static_cast<int>(b),
+                                                              static_cast<int>(i) + 1)});
+            }
+        }
+        for (std::size_t a = 0; a < std::size(kTodayAlbums); ++a) {
+            auto& pictures = sample.todayDuitangUser.albums[a].pictures;
+            for (std::size_t i = 0; i < pictures.size(); ++i) {
+                tasks.push_back({&pictures[i].bytes, AlbumPictureLook(kTodayAlbums[a], static_cast<int>(a),
+                                                                      static_cast<int>(i) + 1)});
             }
         }
         DrawAll(tasks);
@@ -139,6 +210,14 @@ std::string DemoBoardAddress(const DemoSample& sample) {
 
 std::string DemoUserAddress(const DemoSample& sample) {
     return "http://" + std::string(test::kFakeDuitangHost) + "/people/?user_id=" + sample.user.userId;
+}
+
+std::string DemoTodayHuabanUserAddress(const DemoSample& sample) {
+    return "https://" + std::string(test::kFakeHuabanHost) + "/user/" + sample.todayHuabanUser.urlname + "/";
+}
+
+std::string DemoTodayDuitangUserAddress(const DemoSample& sample) {
+    return "https://" + std::string(test::kFakeDuitangHost) + "/people/?id=" + sample.todayDuitangUser.userId;
 }
 
 }  // namespace albumora::demo

@@ -3,14 +3,19 @@
 #include <string>
 
 #include "support/FakeSites.h"
+#include "support/FakeSitesToday.h"
 
 namespace albumora::demo {
 
 // What the offline demo serves: one Huaban board that takes two pages of pins, and one Duitang
-// user with a handful of albums, the largest of them over two pages. Every picture is a real PNG.
+// user with a handful of albums, the largest of them over two pages, as the sites' old pages
+// showed them; and one user of each site as the sites answer today, through their JSON interfaces
+// over https. Every picture is a real PNG.
 struct DemoSample {
     test::FakeHuabanBoard board;
     test::FakeDuitangUser user;
+    test::TodayHuabanUser todayHuabanUser;
+    test::TodayDuitangUser todayDuitangUser;
 };
 
 inline constexpr int kDemoPictureWidth = 480;
@@ -23,5 +28,9 @@ DemoSample MakeDemoSample(bool withPictures = true);
 // through http_proxy.
 std::string DemoBoardAddress(const DemoSample& sample);
 std::string DemoUserAddress(const DemoSample& sample);
+
+// The today samples' addresses as a browser shows them now: https.
+std::string DemoTodayHuabanUserAddress(const DemoSample& sample);
+std::string DemoTodayDuitangUserAddress(const DemoSample& sample);
 
 }  // namespace albumora::demo

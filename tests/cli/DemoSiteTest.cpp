@@ -7,6 +7,7 @@
 #include <future>
 #include <map>
 #include <random>
+#include <utility>
 
 #include "demo/DemoSample.h"
 #include "support/DemoPictures.h"
@@ -94,9 +95,14 @@ struct SiteLine {
     std::string proxy;
     std::string board;
     std::string user;
+    std::string httpsProxy;
+    std::string caPath;
+    std::string todayHuabanUser;
+    std::string todayDuitangUser;
 };
 
-// "http_proxy=... huaban=... duitang=...", the values free of spaces.
+// "http_proxy=... huaban=... duitang=... https_proxy=... ca=... huaban_today=... duitang_today=...",
+// the values free of spaces.
 SiteLine ParseSiteLine(const std::string& line) {
     std::map<std::string, std::string> values;
     std::size_t start = 0;
@@ -109,7 +115,13 @@ SiteLine ParseSiteLine(const std::string& line) {
         }
         start = end + 1;
     }
-    return {values["http_proxy"], values["huaban"], values["duitang"]};
+    return {.proxy = values["http_proxy"],
+            .board = values["huaban"],
+            .user = values["duitang"],
+            .httpsProxy = values["https_proxy"],
+            .caPath = values["ca"],
+            .todayHuabanUser = values["huaban_today"],
+            .todayDuitangUser = values["duitang_today"]};
 }
 
 std::string ListRow(int number, const std::string& name, std::size_t pictures) {
@@ -122,7 +134,11 @@ class DemoSite : public ::testing::Test {
 protected:
     ProcessResult Cli(const TempFolder& settings, std::vector<std::string> args) {
         args.insert(args.begin(), {"--settings-dir", settings.path()});
-        return RunProcess(ALBUMORA_CLI_PATH, args, {{"http_proxy", m_line.proxy}}, std::chrono::seconds(90));
+        return RunProcess(ALBUMORA_CLI_PATH, args,
+                          {{"http_proxy", m_line.proxy},
+                           {"https_proxy", m_line.httpsProxy},
+                           {"CURL_CA_BUNDLE", m_line.caPath}},
+                          std::chrono::seconds(90));
     }
 
     // Every file of the folder is a PNG of the sample's size named *.png; their count.
@@ -157,13 +173,16 @@ TEST_F(DemoSite, ListsAndDownloadsTheSampleThroughTheProxyAndStopsCleanly) {
     ASSERT_TRUE(m_line.proxy.starts_with("http://127.0.0.1:")) << *line;
     EXPECT_EQ(m_line.board, demo::DemoBoardAddress(m_sample));
     EXPECT_EQ(m_line.user, demo::DemoUserAddress(m_sample));
+    EXPECT_EQ(m_line.todayHuabanUser, demo::DemoTodayHuabanUserAddress(m_sample));
+    EXPECT_EQ(m_line.todayDuitangUser, demo::DemoTodayDuitangUserAddress(m_sample));
 
     TempFolder listSettings;
     TempFolder userSettings;
     TempFolder boardSettings;
+    TempFolder todaySettings;
     TempFolder save;
     // As scripts/demo.sh does: the file names follow what the pictures are.
-    for (const TempFolder* settings : {&userSettings, &boardSettings}) {
+    for (const TempFolder* settings : {&userSettings, &boardSettings, &todaySettings}) {
         ASSERT_EQ(Cli(*settings, {"settings", "set", "fix-format", "on"}).exitCode, 0);
     }
     // The program pauses between pages as it does for the real sites, 2.5 s a picture page: the runs
@@ -174,6 +193,13 @@ TEST_F(DemoSite, ListsAndDownloadsTheSampleThroughTheProxyAndStopsCleanly) {
     auto userDownload = std::async(std::launch::async, [&] {
         return Cli(userSettings, {"download", m_line.user, "--save", save.path(), "--albums",
                                   std::to_string(albums - 1) + "-" + std::to_string(albums)});
+    });
+    // The today samples come only over https with the site's own authority. The Duitang user's
+    // address is also an old user's page path on the same site, which must not answer for it.
+    auto todayDownloads = std::async(std::launch::async, [&] {
+        return std::pair{
+            Cli(todaySettings, {"download", m_line.todayDuitangUser, "--save", save.path()}),
+            Cli(todaySettings, {"download", m_line.todayHuabanUser, "--save", save.path(), "--albums", "1"})};
     });
     const ProcessResult boardList = Cli(listSettings, {"list", m_line.board});
     const ProcessResult boardDownload = Cli(boardSettings, {"download", m_line.board, "--save", save.path()});
@@ -201,6 +227,17 @@ TEST_F(DemoSite, ListsAndDownloadsTheSampleThroughTheProxyAndStopsCleanly) {
         const auto& album = m_sample.user.albums[i];
         ExpectDemoPictures(owner + album.name + "/", album.pictures.size());
     }
+
+    const auto [todayDuitang, todayHuaban] = todayDownloads.get();
+    EXPECT_EQ(todayDuitang.exitCode, 0) << todayDuitang.err;
+    for (const auto& album : m_sample.todayDuitangUser.albums) {
+        ExpectDemoPictures(save.path() + "堆糖_" + m_sample.todayDuitangUser.userId + "/" + album.name + "/",
+                           album.pictures.size());
+    }
+    EXPECT_EQ(todayHuaban.exitCode, 0) << todayHuaban.err;
+    const auto& todayBoard = m_sample.todayHuabanUser.boards.front();
+    ExpectDemoPictures(save.path() + m_sample.todayHuabanUser.userName + "/" + todayBoard.title + "/",
+                       todayBoard.pins.size());
 
     EXPECT_EQ(site.Stop(SIGTERM, std::chrono::seconds(10)), 0);
 }
