@@ -2,10 +2,16 @@
 // pictures fetched by aria2c, in one run against one server.
 //
 //   albumora-bench [--pictures N] [--latency MS] [--threads T] [--runs R] [--cli PATH] [--skip-lists]
+//                  [--https]
 //
 // Prints, per run and as medians: albumora's picture phase (wall, CPU, pictures/s, MB/s), aria2c's
 // (wall, CPU), their ratios, the peak resident memory of `albumora-cli download` for the album,
 // and how much the list stages add over their fixed pauses.
+//
+// --https serves the album as Duitang does today (JSON under /napi, pictures on https://c-ssl),
+// through the test server's CONNECT proxy with certificates of a throw-away authority that both
+// programs are told to trust, and prints the CONNECTs (one per new TLS connection) of each
+// program's picture phase. The list stages stay on the old pages over http.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,9 +31,11 @@
 #include "core/settings/SettingsStore.h"
 #include "core/workflow/Workflow.h"
 #include "support/FakeSites.h"
+#include "support/FakeSitesToday.h"
 #include "support/NoPauseClock.h"
 #include "support/RecordingView.h"
 #include "support/TempFolder.h"
+#include "support/TestCertificates.h"
 
 using namespace albumora;
 using namespace std::chrono;
@@ -41,7 +49,37 @@ struct Options {
     int runs = 5;
     std::string cli;
     bool lists = true;
+    bool https = false;
 };
+
+// Where the album is and how it is reached: plain http through the proxy, or today's site over
+// https through the CONNECT proxy.
+struct Site {
+    test::TestWebServer* server = nullptr;
+    std::string address{};     // the album as the user gives it
+    std::string pictureUrl{};  // the picture host's address up to the file path
+    std::string httpProxy{};
+    std::string httpsProxy{};  // empty for plain http
+    std::string caPath{};      // empty for plain http
+
+    std::vector<std::string> Environment() const {
+        std::vector<std::string> env{"http_proxy=" + httpProxy};
+        if (!httpsProxy.empty()) {
+            env.push_back("https_proxy=" + httpsProxy);
+            env.push_back("CURL_CA_BUNDLE=" + caPath);
+        }
+        return env;
+    }
+};
+
+// New TLS connections to the picture host among the CONNECTs from `from` on.
+std::size_t PictureHandshakes(const test::TestWebServer& server, std::size_t from) {
+    const std::vector<std::string> targets = server.connectTargets();
+    const std::string host = std::string(test::kFakeDuitangPictureHost) + ":";
+    return static_cast<std::size_t>(
+        std::count_if(targets.begin() + static_cast<std::ptrdiff_t>(from), targets.end(),
+                      [&](const std::string& target) { return target.starts_with(host); }));
+}
 
 double CpuSeconds(int who) {
     rusage usage{};
@@ -125,11 +163,12 @@ struct PhaseResult {
     double wall = 0;
     double cpu = 0;
     unsigned failed = 0;
+    std::size_t handshakes = 0;  // to the picture host, over https only
 };
 
 // The whole workflow in this process; the picture phase is timed from the coordinator's start
 // ("已开始下载图片") to its end.
-PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
+PhaseResult AlbumoraPictures(const Options& options, const Site& site) {
     test::TempFolder settingsFolder;
     test::TempFolder save;
     test::RecordingView view;
@@ -141,17 +180,23 @@ PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
     workflow.ResetSettings(settings);
     view.workflow = &workflow;
     view.saveFolder = FromUtf8(save.path());
-    view.address = u"http://www.duitang.com/album/4242/";
+    view.address = FromUtf8(site.address);
 
     steady_clock::time_point started;
     double cpuAtStart = 0;
+    std::size_t connectsAtStart = 0;
     view.onProgress = [&](const WString& text) {
         if (text == u"已开始下载图片") {
             started = steady_clock::now();
             cpuAtStart = CpuSeconds(RUSAGE_SELF);
+            connectsAtStart = site.server->connectTargets().size();
         }
     };
-    setenv("http_proxy", proxy.c_str(), 1);
+    // libcurl reads the proxy variables per request, so setting them here reaches every thread.
+    for (const std::string& pair : site.Environment()) {
+        const std::size_t equals = pair.find('=');
+        setenv(pair.substr(0, equals).c_str(), pair.c_str() + equals + 1, 1);
+    }
     workflow.MarkReady();
     workflow.OnListButton();
     workflow.WaitForWorkers();
@@ -159,25 +204,39 @@ PhaseResult AlbumoraPictures(const Options& options, const std::string& proxy) {
     result.wall = duration<double>(steady_clock::now() - started).count();
     result.cpu = CpuSeconds(RUSAGE_SELF) - cpuAtStart;
     result.failed = workflow.lastRunResult().picturesFailed;
-    unsetenv("http_proxy");
+    result.handshakes = PictureHandshakes(*site.server, connectsAtStart);
+    for (const std::string& pair : site.Environment()) {
+        unsetenv(pair.substr(0, pair.find('=')).c_str());
+    }
     return result;
 }
 
-PhaseResult Aria2Pictures(const Options& options, const std::string& proxy,
-                          const test::FakeDuitangUser& user) {
+PhaseResult Aria2Pictures(const Options& options, const Site& site, const test::FakeDuitangUser& user) {
     test::TempFolder folder;
     const std::string list = folder.file("urls.txt");
     std::ofstream out(list);
     for (const auto& picture : user.albums[0].pictures) {
-        out << "http://" << test::kFakeDuitangPictureHost << "/uploads/item/" << picture.file << "\n";
+        out << site.pictureUrl << picture.file << "\n";
     }
     out.close();
-    const ChildResult child =
-        RunChild({"aria2c", "-q", "-j", std::to_string(options.threads), "-x", "1", "--all-proxy=" + proxy,
-                  "--file-allocation=none", "--auto-file-renaming=false", "--allow-overwrite=true", "-d",
-                  folder.path() + "out", "-i", list},
-                 {});
-    return {child.wallSeconds, child.cpuSeconds, child.status == 0 ? 0u : 1u};
+    std::vector<std::string> argv{"aria2c", "-q", "-j", std::to_string(options.threads), "-x", "1"};
+    if (site.httpsProxy.empty()) {
+        argv.push_back("--all-proxy=" + site.httpProxy);
+    } else {
+        argv.push_back("--https-proxy=" + site.httpsProxy);
+        argv.push_back("--ca-certificate=" + site.caPath);
+    }
+    for (const char* arg :
+         {"--file-allocation=none", "--auto-file-renaming=false", "--allow-overwrite=true", "-d"}) {
+        argv.emplace_back(arg);
+    }
+    argv.push_back(folder.path() + "out");
+    argv.emplace_back("-i");
+    argv.push_back(list);
+    const std::size_t connectsAtStart = site.server->connectTargets().size();
+    const ChildResult child = RunChild(argv, {});
+    return {child.wallSeconds, child.cpuSeconds, child.status == 0 ? 0u : 1u,
+            PictureHandshakes(*site.server, connectsAtStart)};
 }
 
 // Wall time of a list stage with the real pauses, less the pauses themselves.
@@ -223,6 +282,8 @@ Options ParseOptions(int argc, char** argv) {
             options.cli = next();
         } else if (arg == "--skip-lists") {
             options.lists = false;
+        } else if (arg == "--https") {
+            options.https = true;
         }
     }
     return options;
@@ -235,33 +296,54 @@ int main(int argc, char** argv) {
     test::TestWebServer server;
     std::uint64_t totalBytes = 0;
     const test::FakeDuitangUser user = MakeAlbum(options.pictures, totalBytes);
-    test::ServeDuitangUser(server, user);
+    Site site{.server = &server, .httpProxy = server.proxyUrl()};
+    test::TempFolder certificateFolder;
+    if (options.https) {
+        const test::TestCertificates certificates = test::MakeTestCertificates(
+            certificateFolder.path(), {"*.duitang.com", "duitang.com", "huaban.com", "*.huaban.com"});
+        server.EnableTls(certificates);
+        test::TodayDuitangUser today;
+        today.albums.push_back({user.albums[0].albumId, user.albums[0].name, user.albums[0].pictures});
+        test::ServeDuitangToday(server, today);
+        site.address = "https://www.duitang.com/album/?id=" + user.albums[0].albumId;
+        site.pictureUrl = std::string("https://") + test::kFakeDuitangPictureHost + "/uploads/item/";
+        site.httpsProxy = server.httpsProxyUrl();
+        site.caPath = certificates.caPath;
+    } else {
+        test::ServeDuitangUser(server, user);
+        site.address = "http://www.duitang.com/album/" + user.albums[0].albumId + "/";
+        site.pictureUrl = std::string("http://") + test::kFakeDuitangPictureHost + "/uploads/item/";
+    }
     server.SetLatency(milliseconds(options.latencyMs));
-    const std::string proxy = server.proxyUrl();
     const double megabytes = static_cast<double>(totalBytes) / 1e6;
 
-    std::printf("album: %d pictures, %.1f MB, latency %d ms, %d threads\n", options.pictures, megabytes,
-                options.latencyMs, options.threads);
-    std::vector<double> ourWall, ourCpu, ariaWall, ariaCpu, rss;
+    std::printf("album: %d pictures, %.1f MB, latency %d ms, %d threads, %s\n", options.pictures, megabytes,
+                options.latencyMs, options.threads, options.https ? "https (today's interface)" : "http");
+    std::vector<double> ourWall, ourCpu, ariaWall, ariaCpu, rss, ourHandshakes, ariaHandshakes;
     for (int run = 1; run <= options.runs; ++run) {
-        const PhaseResult ours = AlbumoraPictures(options, proxy);
-        const PhaseResult aria = Aria2Pictures(options, proxy, user);
+        const PhaseResult ours = AlbumoraPictures(options, site);
+        const PhaseResult aria = Aria2Pictures(options, site, user);
         ourWall.push_back(ours.wall);
         ourCpu.push_back(ours.cpu);
         ariaWall.push_back(aria.wall);
         ariaCpu.push_back(aria.cpu);
+        ourHandshakes.push_back(static_cast<double>(ours.handshakes));
+        ariaHandshakes.push_back(static_cast<double>(aria.handshakes));
         std::printf(
             "run %d: albumora %.2f s wall, %.2f s CPU, %.1f pictures/s, %.1f MB/s, %u failed | "
-            "aria2c %.2f s wall, %.2f s CPU\n",
+            "aria2c %.2f s wall, %.2f s CPU, %u failed\n",
             run, ours.wall, ours.cpu, options.pictures / ours.wall, megabytes / ours.wall, ours.failed,
-            aria.wall, aria.cpu);
+            aria.wall, aria.cpu, aria.failed);
+        if (options.https) {
+            std::printf("       TLS handshakes with the picture host: albumora %zu, aria2c %zu\n",
+                        ours.handshakes, aria.handshakes);
+        }
         if (!options.cli.empty()) {
             test::TempFolder settingsFolder;
             test::TempFolder save;
-            const ChildResult cli =
-                RunChild({options.cli, "--settings-dir", settingsFolder.path(), "download",
-                          "http://www.duitang.com/album/4242/", "--save", save.path()},
-                         {"http_proxy=" + proxy});
+            const ChildResult cli = RunChild({options.cli, "--settings-dir", settingsFolder.path(),
+                                              "download", site.address, "--save", save.path()},
+                                             site.Environment());
             rss.push_back(static_cast<double>(cli.maxRssKb) / 1024.0);
             std::printf("       albumora-cli download: exit %d, %.2f s wall, peak RSS %.1f MB\n", cli.status,
                         cli.wallSeconds, static_cast<double>(cli.maxRssKb) / 1024.0);
@@ -275,6 +357,10 @@ int main(int argc, char** argv) {
                 Median(ariaCpu));
     std::printf("  ratio albumora/aria2c:  wall %.2f, CPU %.2f\n", Median(ourWall) / Median(ariaWall),
                 Median(ourCpu) / Median(ariaCpu));
+    if (options.https) {
+        std::printf("  TLS handshakes with the picture host: albumora %.0f, aria2c %.0f\n",
+                    Median(ourHandshakes), Median(ariaHandshakes));
+    }
     if (!rss.empty()) {
         std::printf("  albumora-cli download peak RSS: %.1f MB\n", Median(rss));
     }
