@@ -33,7 +33,7 @@ std::optional<std::uint64_t> ContentLengthOf(std::string_view block);
 bool DeclaresHtml(std::string_view block);
 
 // True when a body opens, after blanks, like a web page ("<!DOCTYPE" or "<html", any letter case).
-// `head` is the body's first bytes; a few dozen are enough.
+// `head` is the body's first bytes; the blanks before the markup may run long, so a few KB of them.
 bool OpensLikeWebPage(std::string_view head);
 
 // The caller's extra header lines as libcurl takes them.

@@ -27,8 +27,9 @@ constexpr long kMaxRedirects = 20;
 // The longest single sleep of the transfer loop; libcurl's own timers wake it sooner. A stop is
 // seen within this time, well inside the second a stop may take.
 constexpr int kLongestPollMs = 200;
-// Enough of a picture's first bytes to tell a web page from it.
-constexpr size_t kPictureHeadBytes = 64;
+// Enough of a picture's first bytes to tell a web page from it: a page may open with a long run of
+// blanks (a template's indentation and empty lines) before its markup.
+constexpr size_t kPictureHeadBytes = 4096;
 
 FetchFailure FailureOfCurlCode(CURLcode code) {
     switch (code) {

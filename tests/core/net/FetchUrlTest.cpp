@@ -359,11 +359,15 @@ INSTANTIATE_TEST_SUITE_P(Statuses, FetchErrorPage,
 
 TEST_F(FetchRequest, WebPageForAPictureSavesNothing) {
     const std::string notFound = "<html><body>404 Not Found</body></html>";
-    server().Route("/declared", Response{.body = notFound});
+    // Each route is refused by one check alone: the declared type, or how the body opens.
+    server().Route("/declared", Response{.body = "404 Not Found"});
     server().Route("/undeclared",
                    Response{.body = "\r\n  <!DOCTYPE html>" + notFound, .contentType = "image/jpeg"});
+    server().Route("/indented",
+                   Response{.body = std::string(40, ' ') + std::string(40, '\t') + "\r\n\r\n" + notFound,
+                            .contentType = "image/jpeg"});
     server().Route("/moved", Response{.status = 302, .headers = {{"Location", server().url("/declared")}}});
-    for (const char* path : {"/declared", "/undeclared", "/moved"}) {
+    for (const char* path : {"/declared", "/undeclared", "/indented", "/moved"}) {
         ST_URLREQUEST request = PictureRequest(path, "p0.jpg");
         request.expectPicture = true;
         CURLSource response;
@@ -374,7 +378,7 @@ TEST_F(FetchRequest, WebPageForAPictureSavesNothing) {
     // A page asked for as a file (albumora-cli fetch --output) is kept as it came.
     CURLSource response;
     EXPECT_TRUE(FetchUrl(PictureRequest("/declared", "page.html"), response, 0));
-    EXPECT_EQ(ReadFile(folder.file("page.html")).bytes, notFound);
+    EXPECT_EQ(ReadFile(folder.file("page.html")).bytes, "404 Not Found");
 }
 
 TEST_F(FetchRequest, PictureIntoAMissingFolderFailsCleanly) {
