@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <string_view>
 
 #include "core/files/TemporaryFiles.h"
 #include "support/TempFolder.h"
@@ -63,6 +66,29 @@ TEST(RemoveStaleTemporaries, RemovesOnlyWhatEndedProcessesLeft) {
     EXPECT_EQ(
         test::ListFolder(temp.path()),
         (std::vector<std::string>{alive + ".part", dead + ".jpg", ".albumora-x-1.part", "picture.part"}));
+}
+
+TEST(RemoveStaleTemporaries, LeavesAnotherMachinesLiveTemporariesInASharedFolder) {
+    test::TempFolder temp;
+    const std::string pid = "-" + std::to_string(::getpid()) + "-";
+    const std::string mine = fs::path(TemporaryNameBeside(temp / "p.jpg", ".part")).filename();
+    // Whatever this process's id means on the other machines, the name says whose it is.
+    const size_t pidAt = mine.find(pid);
+    ASSERT_NE(pidAt, std::string::npos) << mine;
+    ASSERT_GT(pidAt, std::string_view(".albumora-").size()) << "no machine name in " << mine;
+    const std::string thisMachine = mine.substr(0, pidAt);  // ".albumora-HOST"
+    // No process has this number here; on the machine that named the file it may well run.
+    const std::string otherLive = ".albumora-nas-client-2-999999999-1.part";
+    const std::string otherAbandoned = ".albumora-nas-client-2-999999999-2.part";
+    const std::string mineEnded = thisMachine + "-999999999-3.part";
+    for (const std::string& name : {mine, otherLive, otherAbandoned, mineEnded}) {
+        test::WriteFile(temp / name, "x");
+    }
+    fs::last_write_time(temp / otherAbandoned, fs::file_time_type::clock::now() - std::chrono::hours(25));
+    EXPECT_EQ(RemoveStaleTemporaries(temp.path()), 2);
+    std::vector<std::string> kept{otherLive, mine};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(test::ListFolder(temp.path()), kept);
 }
 
 }  // namespace
