@@ -102,7 +102,7 @@ WString WithTrailingSlash(WString folder) {
     return folder;
 }
 
-bool CreateFolderTree(WString& path, WString* failedFolder) {
+bool CreateFolderTree(WString& path, WString* failedFolder, std::size_t noLinksFrom) {
     path = Trimmed(path);
     if (path.empty()) {
         if (failedFolder != nullptr) {
@@ -121,6 +121,13 @@ bool CreateFolderTree(WString& path, WString* failedFolder) {
             continue;  // "a//b" names "a/b"
         }
         const std::string folder = ToUtf8(WStringView(path).substr(0, slash));
+        struct stat info {};
+        if (slash > noLinksFrom && ::lstat(folder.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            if (failedFolder != nullptr) {
+                *failedFolder = path.substr(0, slash);
+            }
+            return false;
+        }
         if (IsFolder(folder)) {
             continue;
         }

@@ -16,7 +16,11 @@ WString WithTrailingSlash(WString folder);
 // leading '/' is the root and is kept, any other path is relative to the working directory. Returns
 // true when every folder of the path exists as a folder. On failure `failedFolder` (when given)
 // receives the first folder that could not be made, for the front end to show.
-bool CreateFolderTree(WString& path, WString* failedFolder = nullptr);
+//
+// The folders that end past `noLinksFrom` code units may not be symbolic links: below the save
+// folder the program writes only where it made or found real folders, never into a link's target.
+bool CreateFolderTree(WString& path, WString* failedFolder = nullptr,
+                      std::size_t noLinksFrom = WString::npos);
 
 // Gives an existing file the extension that its first bytes call for (JPEG, PNG, GIF, BMP, TIFF,
 // TGA, ICO, CUR), or `defaultExtension` (".mp4") when the content matches none and one is given.

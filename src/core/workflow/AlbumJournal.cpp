@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -68,6 +69,12 @@ std::optional<WString> Unescaped(std::string_view field) {
     return FromUtf8(out);
 }
 
+// A name in the folder itself: never a path, never the folder or its parent.
+bool IsPlainName(const WString& name) {
+    return !name.empty() && name != u"." && name != u".." && name.find(u'/') == WString::npos &&
+           name.find(u'\0') == WString::npos;
+}
+
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;
     for (size_t start = 0;;) {
@@ -104,14 +111,14 @@ std::optional<std::pair<WString, AlbumJournal::Entry>> AlbumJournal::ParseLine(s
     auto fileName = Unescaped(fields[1]);
     std::uint64_t size = 0;
     const auto [end, error] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), size);
-    if (!url || !fileName || url->empty() || fileName->empty() || error != std::errc() ||
+    if (!url || !fileName || url->empty() || !IsPlainName(*fileName) || error != std::errc() ||
         end != fields[2].data() + fields[2].size()) {
         return std::nullopt;
     }
     Entry entry{std::move(*fileName), size, {}};
     if (fields.size() == 4) {
         auto storedAs = Unescaped(fields[3]);
-        if (!storedAs) {
+        if (!storedAs || !IsPlainName(*storedAs)) {
             return std::nullopt;
         }
         entry.storedAs = std::move(*storedAs);
@@ -130,7 +137,9 @@ bool AlbumJournal::Open(const WString& albumFolder) {
         // Only whole lines: the last one may have been cut by a crash.
         for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
             if (auto parsed = ParseLine(text.substr(0, end))) {
-                m_entries.insert_or_assign(std::move(parsed->first), std::move(parsed->second));
+                std::vector<Entry>& entries = m_entries[std::move(parsed->first)];
+                std::erase_if(entries, [&](const Entry& e) { return e.fileName == parsed->second.fileName; });
+                entries.push_back(std::move(parsed->second));
             }
             text.remove_prefix(end + 1);
         }
@@ -157,10 +166,34 @@ void AlbumJournal::Close() {
 std::optional<AlbumJournal::Entry> AlbumJournal::Find(const WString& url) const {
     std::lock_guard lock(m_mutex);
     const auto found = m_entries.find(url);
-    if (found == m_entries.end()) {
+    if (found == m_entries.end() || found->second.empty()) {
         return std::nullopt;
     }
-    return found->second;
+    return found->second.back();
+}
+
+std::optional<AlbumJournal::Entry> AlbumJournal::Find(const WString& url, const WString& fileName) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_entries.find(url);
+    if (found != m_entries.end()) {
+        for (const Entry& entry : found->second) {
+            if (entry.fileName == fileName) {
+                return entry;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool AlbumJournal::Owns(const WString& url, const WString& name) const {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_entries.find(url);
+    if (found == m_entries.end()) {
+        return false;
+    }
+    return std::any_of(found->second.begin(), found->second.end(), [&](const Entry& entry) {
+        return entry.storedAs.empty() ? entry.fileName == name : entry.storedAs == name;
+    });
 }
 
 bool AlbumJournal::Record(const WString& url, const Entry& entry) {

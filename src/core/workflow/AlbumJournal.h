@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "core/text/WideText.h"
 
@@ -35,12 +36,20 @@ public:
     AlbumJournal& operator=(const AlbumJournal&) = delete;
 
     // Reads the journal of `albumFolder` (ending in '/') and keeps it open for appending; the last
-    // line of an address counts. False when it cannot be opened for appending (then nothing is
+    // line of an address and name counts. A line whose names could leave the folder (a '/', "." or
+    // "..") is not one of ours and is ignored. False when it cannot be opened for appending (then nothing is
     // recorded, and what was read still counts).
     bool Open(const WString& albumFolder);
     void Close();
 
+    // The last entry of the address, under whatever name.
     std::optional<Entry> Find(const WString& url) const;
+    // The entry of the address under `fileName`: a picture saved more than once in the folder (the
+    // same pin twice in a board) has one under each name.
+    std::optional<Entry> Find(const WString& url, const WString& fileName) const;
+    // True when the file `name` in the folder is the address's, as saved or as the format pass
+    // renamed it.
+    bool Owns(const WString& url, const WString& name) const;
 
     // Appends one line. Safe from any thread.
     bool Record(const WString& url, const Entry& entry);
@@ -51,7 +60,7 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::unordered_map<WString, Entry> m_entries;
+    std::unordered_map<WString, std::vector<Entry>> m_entries;  // by address
     int m_fd = -1;
 };
 

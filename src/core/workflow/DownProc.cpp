@@ -35,9 +35,9 @@ void Trace(const char* text) {
 }  // namespace
 
 bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target) {
-    const auto entry = m_journal.Find(WithoutSignature(picture.url));
     // Saved before under the name this run gives it: a changed naming scheme fetches anew.
-    if (!entry || entry->fileName != picture.fileName) {
+    const auto entry = m_journal.Find(WithoutSignature(picture.url), picture.fileName);
+    if (!entry) {
         return false;
     }
     WString onDisk = target;
@@ -45,7 +45,8 @@ bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& pictu
         onDisk = target.substr(0, target.rfind(u'/') + 1) + entry->storedAs;
     }
     struct stat info {};
-    if (::stat(ToUtf8(onDisk).c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+    // A link in its place is no picture of ours, wherever it points.
+    if (::lstat(ToUtf8(onDisk).c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::uint64_t>(info.st_size) != entry->size) {
         return false;
     }
@@ -126,7 +127,9 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         }
     }
     if (ok) {
-        m_journal.Record(WithoutSignature(picture->url), {picture->fileName, response.bodySize, {}});
+        if (!m_journal.Record(WithoutSignature(picture->url), {picture->fileName, response.bodySize, {}})) {
+            m_journalWriteFailed = true;
+        }
         return PictureEnd::Saved;
     }
     // The size limits are the user's filter: a picture they keep out is no failure.

@@ -86,8 +86,10 @@ void Workflow::DownPicFunc() {
         m_downloadState = DownloadState::Idle;
         return;
     }
-    runFolder = WithTrailingSlash(std::move(runFolder)) + m_carry.ownerName;
-    if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder)) {
+    runFolder = WithTrailingSlash(std::move(runFolder));
+    m_saveFolderLength = runFolder.size();
+    runFolder += m_carry.ownerName;
+    if (WString failedFolder; !CreateFolderTree(runFolder, &failedFolder, m_saveFolderLength)) {
         m_view.ShowMessage(WString(kMsgBadSaveFolder) + u"\n" + WString(kMsgCannotMakeFolder) + failedFolder);
         m_downloadState = DownloadState::Idle;
         return;
@@ -130,6 +132,7 @@ void Workflow::DownPicFunc() {
         m_job.SetAlbumFolder(runFolder);
         m_albumFolderFailed = false;
         m_sideFileFailed = false;
+        m_journalWriteFailed = false;
         m_journal.Close();
         DownloadState state = m_downloadState;
         while (state != DownloadState::StopRequested &&
@@ -226,7 +229,9 @@ void Workflow::DownPicFunc() {
         if (m_run.naming.HasOption(OPT_FIX_ORDER)) {
             OrderPass();
         }
-        if (m_sideFileFailed) {
+        // The journal counts as a side file: without its lines the next run cannot tell the
+        // pictures apart from another picture's file of the same name.
+        if (m_sideFileFailed || m_journalWriteFailed) {
             ++result.sideFilesFailed;
         }
         const unsigned lost = album.failed + album.notFetched;

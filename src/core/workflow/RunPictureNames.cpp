@@ -30,10 +30,13 @@ bool RunPictureNames::IsTaken(const WString& name) const {
     return m_album.contains(lower) || (m_earlierHere != nullptr && m_earlierHere->contains(lower));
 }
 
-WString RunPictureNames::Finish(PictureNameDraft draft, std::size_t folderLength, std::size_t jobLength) {
+WString RunPictureNames::Finish(PictureNameDraft draft, std::size_t folderLength, std::size_t jobLength,
+                                const std::function<bool(const WString&)>& takenOnDisk) {
     const auto isTaken = [this](const WString& candidate) { return IsTaken(candidate); };
     WString name = FinishPictureName(std::move(draft), folderLength, isTaken, jobLength, &m_counters);
-    if (m_earlierHere == nullptr || IsAbsolutePictureName(name) || !IsTaken(name)) {
+    // A file of an earlier run keeps its name: renaming a new picture over it would lose it.
+    const auto taken = [&](const WString& candidate) { return IsTaken(candidate) || takenOnDisk(candidate); };
+    if (IsAbsolutePictureName(name) || !taken(name)) {
         return name;
     }
     const size_t dot = name.rfind(u'.');
@@ -44,7 +47,7 @@ WString RunPictureNames::Finish(PictureNameDraft draft, std::size_t folderLength
     WString candidate;
     do {
         candidate = stem + FormatNumber("(%u)", next++) + suffix;
-    } while (IsTaken(candidate));
+    } while (taken(candidate));
     return candidate;
 }
 

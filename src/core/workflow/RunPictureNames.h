@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -20,8 +21,10 @@ public:
     void StartAlbum(const WString& folder);
     // The final name of a drafted picture: the album's duplicate search, then, for the names that
     // search leaves alone (numbered ones, an album's first), "(1)", "(2)"... before the extension
-    // against the names of earlier albums.
-    WString Finish(PictureNameDraft draft, std::size_t folderLength, std::size_t jobLength);
+    // against the names of earlier albums and the names `takenOnDisk` says belong to another
+    // picture already in the folder.
+    WString Finish(PictureNameDraft draft, std::size_t folderLength, std::size_t jobLength,
+                   const std::function<bool(const WString&)>& takenOnDisk);
     // The album took the name.
     void Take(const WString& name);
 

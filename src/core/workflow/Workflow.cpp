@@ -1,5 +1,6 @@
 #include "core/workflow/Workflow.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -294,7 +295,7 @@ bool Workflow::StartAlbumFolder(const ST_PERLISTRECORD& album) {
     }
     m_names.StartAlbum(m_job.AlbumFolder());
     WString failedFolder;
-    if (!CreateFolderTree(folder, &failedFolder)) {
+    if (!CreateFolderTree(folder, &failedFolder, m_saveFolderLength)) {
         m_journal.Close();
         m_markerAddress.clear();
         m_view.ShowMessage(WString(kMsgCannotMakeFolder) + failedFolder);
@@ -350,7 +351,12 @@ void Workflow::AppendPicture(const WString& pictureUrl, const WString& originalN
     if (n == 0) {
         m_albumFolderFailed = !StartAlbumFolder(*album);
     }
-    const WString name = m_names.Finish(std::move(draft), m_job.AlbumFolder().size(), n);
+    const WString folder = m_job.AlbumFolder();
+    const auto takenOnDisk = [&](const WString& candidate) {
+        struct stat info {};
+        return ::lstat(ToUtf8(folder + candidate).c_str(), &info) == 0 && !m_journal.Owns(identity, candidate);
+    };
+    const WString name = m_names.Finish(std::move(draft), folder.size(), n, takenOnDisk);
 
     if (m_run.naming.HasOption(OPT_SKIP_DOWNLOADED) && !m_markerAddress.empty() &&
         identity == m_markerAddress) {

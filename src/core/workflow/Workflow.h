@@ -238,6 +238,11 @@ private:
     RunSettings m_run;
     // The save folder with the owner's folder; nothing is written outside it.
     WString m_runFolder;
+    // Where the save folder ends in it: no folder below may be a link.
+    std::size_t m_saveFolderLength = WString::npos;
+    // A picture's line could not be added to the album's journal: the next run would fetch it
+    // again, so the album is not complete. Written by the picture threads.
+    std::atomic<bool> m_journalWriteFailed{false};
     // The names the run has given its pictures, per album and per folder.
     RunPictureNames m_names;
     // The current album's record of saved pictures, read at its start and appended to as pictures
