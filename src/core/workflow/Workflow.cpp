@@ -354,7 +354,8 @@ void Workflow::AppendPicture(const WString& pictureUrl, const WString& originalN
     const WString folder = m_job.AlbumFolder();
     const auto takenOnDisk = [&](const WString& candidate) {
         struct stat info {};
-        return ::lstat(ToUtf8(folder + candidate).c_str(), &info) == 0 && !m_journal.Owns(identity, candidate);
+        return ::lstat(ToUtf8(folder + candidate).c_str(), &info) == 0 &&
+               !m_journal.Owns(identity, candidate);
     };
     const WString name = m_names.Finish(std::move(draft), folder.size(), n, takenOnDisk);
 
