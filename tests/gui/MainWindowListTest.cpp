@@ -146,7 +146,10 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
     OpenWindow();
     clock.HoldAtPause(2);
     StartList(kDuitangUserAddress);
-    ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
+    // The window has taken the worker's start too, as a user who sees the button change has.
+    ASSERT_TRUE(WaitUntil([&] {
+        return clock.holding() && Control<QPushButton>("listButton")->text() == QStringLiteral("终止获取");
+    }));
 
     Control<QPushButton>("listButton")->click();
     EXPECT_EQ(window().workflow().listState(), ListState::StopRequested);

@@ -62,10 +62,15 @@ void MainWindowTest::List(const std::string& address) {
 
 bool MainWindowTest::WaitForListEnd() {
     auto* button = Control<QPushButton>("listButton");
-    return WaitUntil([&] {
-        return m_window->workflow().listState() == ListState::Idle &&
+    const bool ended = WaitUntil([&] {
+        return !m_window->workflow().WorkersRunning() &&
+               m_window->workflow().listState() == ListState::Idle &&
                button->text() == QStringLiteral("获取相册");
     });
+    // A worker that ends before the window has taken any of its calls leaves the button as it was:
+    // what it queued (rows, status, the controls of its end) is taken now, in order.
+    QCoreApplication::processEvents();
+    return ended && button->text() == QStringLiteral("获取相册");
 }
 
 bool MainWindowTest::IsRunEndText(const QString& text) {
