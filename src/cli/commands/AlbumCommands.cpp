@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -170,7 +171,13 @@ struct ListedAddress {
 std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& path) {
     std::ifstream file;
     std::istream* in = &std::cin;
-    if (path != "-") {
+    const bool standardInput = path == "-";
+    // A closed standard input reads as empty; a job whose list generator died must not look done.
+    if (standardInput && ::fcntl(STDIN_FILENO, F_GETFD) < 0) {
+        std::fprintf(stderr, "albumora-cli: cannot read standard input: %s\n", std::strerror(errno));
+        return std::nullopt;
+    }
+    if (!standardInput) {
         std::error_code error;
         if (std::filesystem::is_directory(path, error)) {
             std::fprintf(stderr, "albumora-cli: cannot read %s: it is a folder\n", path.c_str());
@@ -196,8 +203,12 @@ std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& pat
             addresses.push_back({number, std::move(text)});
         }
     }
-    if (in->bad()) {
-        std::fprintf(stderr, "albumora-cli: cannot read %s\n", path.c_str());
+    if (in->bad() || (standardInput && std::ferror(stdin) != 0)) {
+        std::fprintf(stderr, "albumora-cli: cannot read %s\n", standardInput ? "standard input" : path.c_str());
+        return std::nullopt;
+    }
+    if (addresses.empty()) {
+        std::fprintf(stderr, "albumora-cli: %s holds no address\n", standardInput ? "standard input" : path.c_str());
         return std::nullopt;
     }
     return addresses;

@@ -50,6 +50,13 @@ WString CanonicalSiteAddress(WStringView address) {
     return WString(address);
 }
 
+bool IsDuitangHostAddress(WStringView address) {
+    const auto parts = SplitAddress(address);
+    return parts && (parts->host == kDuitangDomain ||
+                     (parts->host.ends_with(kDuitangDomain) &&
+                      parts->host[parts->host.size() - kDuitangDomain.size() - 1] == u'.'));
+}
+
 bool IsHuabanAddress(WStringView address) {
     const auto parts = SplitAddress(address);
     return parts && IsHostOf(parts->host, kHuabanDomain);

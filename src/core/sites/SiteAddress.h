@@ -13,4 +13,9 @@ WString CanonicalSiteAddress(WStringView address);
 // True for an address whose host is Huaban's (with or without "www.").
 bool IsHuabanAddress(WStringView address);
 
+// True for an http or https address whose host is Duitang's or one of its subdomains. Unlike the
+// site selector's recognition, the host itself is read: an address that merely carries Duitang's
+// name in its query, or user information before its host, is none of Duitang's.
+bool IsDuitangHostAddress(WStringView address);
+
 }  // namespace albumora

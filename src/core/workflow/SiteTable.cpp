@@ -1,7 +1,5 @@
 #include "core/workflow/SiteTable.h"
 
-#include "core/sites/DuitangPages.h"
-#include "core/sites/HuabanPages.h"
 #include "core/sites/SiteAddress.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteWork.h"
@@ -10,14 +8,11 @@ namespace albumora {
 
 namespace {
 
-bool IsHuabanSiteAddress(WStringView siteAddress) {
-    return IsHuabanAddress(siteAddress) || IsHuabanBoardAddress(siteAddress);
-}
-
-// Duitang comes first: any address naming its domain is Duitang's.
+// A site is known by the scheme and host of the address, never by a name somewhere in it: an
+// address that carries a board's address in its query is another site's.
 constexpr std::array<SiteEntry, kServedSiteCount> kSites{{
-    {kSubKindDuitang, &IsDuitangAddress, &DuitangPagesAdapter, &DuitangApiAdapter, kMsgNoDuitangUser},
-    {kSubKindHuaban, &IsHuabanSiteAddress, &HuabanPagesAdapter, &HuabanApiAdapter, kMsgNotHuabanBoard},
+    {kSubKindDuitang, &IsDuitangHostAddress, &DuitangPagesAdapter, &DuitangApiAdapter, kMsgNoDuitangUser},
+    {kSubKindHuaban, &IsHuabanAddress, &HuabanPagesAdapter, &HuabanApiAdapter, kMsgNotHuabanBoard},
 }};
 
 }  // namespace
