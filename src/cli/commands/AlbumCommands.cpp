@@ -204,11 +204,13 @@ std::optional<std::vector<ListedAddress>> ReadAddressFile(const std::string& pat
         }
     }
     if (in->bad() || (standardInput && std::ferror(stdin) != 0)) {
-        std::fprintf(stderr, "albumora-cli: cannot read %s\n", standardInput ? "standard input" : path.c_str());
+        std::fprintf(stderr, "albumora-cli: cannot read %s\n",
+                     standardInput ? "standard input" : path.c_str());
         return std::nullopt;
     }
     if (addresses.empty()) {
-        std::fprintf(stderr, "albumora-cli: %s holds no address\n", standardInput ? "standard input" : path.c_str());
+        std::fprintf(stderr, "albumora-cli: %s holds no address\n",
+                     standardInput ? "standard input" : path.c_str());
         return std::nullopt;
     }
     return addresses;
