@@ -66,6 +66,14 @@ std::optional<std::uint64_t> ContentLengthOf(std::string_view block) {
     return value;
 }
 
+std::string_view ContentEncodingOf(std::string_view block) {
+    std::string_view value = HeaderValue(block, "Content-Encoding").value_or(std::string_view());
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) {
+        value.remove_suffix(1);
+    }
+    return value;
+}
+
 bool DeclaresHtml(std::string_view block) {
     const std::optional<std::string_view> type = HeaderValue(block, "Content-Type");
     return type && StartsWithNoCase(*type, "text/html");

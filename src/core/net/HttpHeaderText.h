@@ -29,6 +29,10 @@ bool HasHeader(std::string_view block, std::string_view name);
 // non-digit; nothing when the header is absent.
 std::optional<std::uint64_t> ContentLengthOf(std::string_view block);
 
+// The value of the first "Content-Encoding:" line (any letter case), without the blanks around it;
+// empty when there is none.
+std::string_view ContentEncodingOf(std::string_view block);
+
 // True when the block declares an HTML document ("Content-Type: text/html", any letter case).
 bool DeclaresHtml(std::string_view block);
 

@@ -1,10 +1,13 @@
 // RequestOnce: one HTTP exchange over libcurl, with every wait bounded.
+#include <zlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "core/net/CookieStore.h"
 #include "core/net/CurlHandles.h"
@@ -86,6 +89,66 @@ const char* UserAgentFor(std::uint32_t options) {
     return (options & FETCH_IE8_AGENT) ? kIe8UserAgent : kDefaultUserAgent;
 }
 
+// Decodes a compressed picture (gzip, or deflate in its zlib wrapping) on its way to the file.
+// libcurl could decode it too, but it takes a stream that ends early for a whole one.
+class PictureInflater {
+public:
+    PictureInflater() = default;
+    ~PictureInflater() { Stop(); }
+    PictureInflater(const PictureInflater&) = delete;
+    PictureInflater& operator=(const PictureInflater&) = delete;
+
+    bool Start() {
+        Stop();
+        // 32 + 15: a gzip or a zlib header is recognised by itself, with a 32 KiB window.
+        m_active = inflateInit2(&m_stream, 47) == Z_OK;
+        m_ended = false;
+        return m_active;
+    }
+    bool active() const { return m_active; }
+    // The stream's own end was reached, so nothing of the picture is missing.
+    bool ended() const { return m_ended; }
+
+    // Hands the decoded bytes to `sink`; false when the stream is damaged or `sink` refused them.
+    // Bytes after the end of the stream are ignored.
+    template <typename Sink>
+    bool Feed(const char* data, size_t length, Sink&& sink) {
+        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_stream.avail_in = static_cast<uInt>(length);
+        while (!m_ended) {
+            m_stream.next_out = reinterpret_cast<Bytef*>(m_out);
+            m_stream.avail_out = sizeof m_out;
+            const int result = inflate(&m_stream, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+                return false;
+            }
+            const size_t produced = sizeof m_out - m_stream.avail_out;
+            if (produced > 0 && !sink(m_out, produced)) {
+                return false;
+            }
+            m_ended = result == Z_STREAM_END;
+            // A full output buffer may leave more to take out of the input already given.
+            if (result == Z_BUF_ERROR || (m_stream.avail_in == 0 && m_stream.avail_out != 0)) {
+                break;
+            }
+        }
+        return true;
+    }
+
+private:
+    void Stop() {
+        if (m_active) {
+            inflateEnd(&m_stream);
+            m_active = false;
+        }
+    }
+
+    z_stream m_stream{};
+    bool m_active = false;
+    bool m_ended = false;
+    char m_out[16384];
+};
+
 class Exchange {
 public:
     Exchange(CURLSource& response, const ST_URLREQUEST& request, std::uint32_t options)
@@ -123,7 +186,9 @@ private:
     bool Configure(CURL* easy, const std::string& url, curl_slist* headers);
     bool HeaderLine(std::string_view line);
     bool FinalHeaders();
+    bool StartDecoding(std::string_view encoding);
     bool BodyBytes(const char* data, size_t length);
+    bool KeepBodyBytes(const char* data, size_t length);
     size_t UploadBytes(char* buffer, size_t capacity);
     bool DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result);
     void EnterPhase(Phase phase);
@@ -136,6 +201,7 @@ private:
     const bool m_saving;
     const bool m_keepSavedBody;
     PartialFile m_file;
+    PictureInflater m_inflater;
 
     Phase m_phase = Phase::Connecting;
     Steady::time_point m_deadline;
@@ -197,8 +263,13 @@ bool Exchange::HeaderLine(std::string_view line) {
 bool Exchange::FinalHeaders() {
     m_response.headerText = FromUtf8(m_block);
     m_response.status = m_blockStatus;
-    m_response.isGzip = m_block.find("gzip") != std::string::npos;
-    if (const auto length = ContentLengthOf(m_block)) {
+    const std::string_view encoding = ContentEncodingOf(m_block);
+    // A picture's body is decoded on its way to the file (StartDecoding), so what is kept of it is
+    // no longer compressed.
+    const bool decoded = m_request.expectPicture && !encoding.empty() && !EqualsNoCase(encoding, "identity");
+    m_response.isGzip = !decoded && m_block.find("gzip") != std::string::npos;
+    // A compressed length says nothing of the decoded size; Conclude judges that.
+    if (const auto length = decoded ? std::nullopt : ContentLengthOf(m_block)) {
         const std::uint64_t minBytes = std::uint64_t{m_request.minSizeK} * 1024;
         const std::uint64_t maxBytes = std::uint64_t{m_request.maxSizeK} * 1024;
         if (*length < minBytes || (m_request.maxSizeK != 0 && *length > maxBytes)) {
@@ -211,8 +282,16 @@ bool Exchange::FinalHeaders() {
         Fail(FetchFailure::HttpStatus, "HTTP status " + std::to_string(m_blockStatus));
         return false;
     }
+    // No picture request asks for a range, so a 206 holds only part of a picture.
+    if (m_request.expectPicture && m_blockStatus == 206) {
+        Fail(FetchFailure::HttpStatus, "HTTP status 206: only part of the picture");
+        return false;
+    }
     if (m_request.expectPicture && DeclaresHtml(m_block)) {
         Fail(FetchFailure::NotAPicture, "the answer is declared as text/html");
+        return false;
+    }
+    if (decoded && !StartDecoding(encoding)) {
         return false;
     }
     if (m_saving && !m_file.Open()) {
@@ -223,8 +302,33 @@ bool Exchange::FinalHeaders() {
     return true;
 }
 
+// A picture is saved as it arrives, so one sent compressed (no picture request asks for that unless
+// the site's header lines do) is decoded on its way to the file, or it would be saved compressed.
+bool Exchange::StartDecoding(std::string_view encoding) {
+    const bool known = EqualsNoCase(encoding, "gzip") || EqualsNoCase(encoding, "x-gzip") ||
+                       EqualsNoCase(encoding, "deflate");
+    if (!known || !m_inflater.Start()) {
+        Fail(FetchFailure::Connection,
+             "the picture came in an encoding that is not decoded: " + std::string(encoding));
+        return false;
+    }
+    return true;
+}
+
 bool Exchange::BodyBytes(const char* data, size_t length) {
     m_deadline = Steady::now() + milliseconds(m_request.readTimeoutMs);
+    if (!m_inflater.active()) {
+        return KeepBodyBytes(data, length);
+    }
+    if (!m_inflater.Feed(data, length,
+                         [this](const char* out, size_t count) { return KeepBodyBytes(out, count); })) {
+        Fail(FetchFailure::Connection, "the compressed picture is damaged");
+        return false;
+    }
+    return true;
+}
+
+bool Exchange::KeepBodyBytes(const char* data, size_t length) {
     std::string& body = m_response.body;
     if (m_request.expectPicture && m_head.size() < kPictureHeadBytes) {
         m_head.append(data, std::min(length, kPictureHeadBytes - m_head.size()));
@@ -309,6 +413,7 @@ bool Exchange::Configure(CURL* easy, const std::string& url, curl_slist* headers
 // that passes its deadline ends the exchange there.
 bool Exchange::DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result) {
     EnterPhase(Phase::Connecting);
+    const auto endOfAll = Steady::now() + milliseconds(m_request.totalTimeoutMs);
     while (true) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
@@ -320,6 +425,12 @@ bool Exchange::DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result) {
         }
         if (IsCancelled(m_request)) {
             Fail(FetchFailure::Cancelled, "stopped by the caller");
+            return false;
+        }
+        // Only gaps are bounded by the read time-out: a large answer sent slowly is bounded here.
+        if (m_request.totalTimeoutMs != 0 && Steady::now() >= endOfAll) {
+            Fail(FetchFailure::TooLong,
+                 "the exchange took longer than " + std::to_string(m_request.totalTimeoutMs / 1000) + " s");
             return false;
         }
         const auto left = std::chrono::ceil<milliseconds>(m_deadline - Steady::now()).count();
@@ -390,8 +501,11 @@ bool Exchange::Conclude() {
     m_response.bodySize = KeptBodySize();
     if (m_response.failure == FetchFailure::None) {
         const std::uint64_t size = KeptBodySize();
-        if (size < std::uint64_t{m_request.minSizeK} * 1024 ||
-            (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
+        if (m_inflater.active() && !m_inflater.ended()) {
+            // The transfer looked complete, but the compressed stream says the picture is not.
+            Fail(FetchFailure::Connection, "the compressed picture ended early");
+        } else if (size < std::uint64_t{m_request.minSizeK} * 1024 ||
+                   (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
             Fail(FetchFailure::SizeLimit,
                  "a body of " + std::to_string(size) + " bytes is outside the limits");
         } else if (m_saving && size == 0) {

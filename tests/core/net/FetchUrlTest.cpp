@@ -307,6 +307,35 @@ TEST_F(FetchRequest, CompressedPictureIsSavedAsReceived) {
     EXPECT_TRUE(response.isGzip);
 }
 
+TEST_F(FetchRequest, PictureIsSavedWholeAndDecodedOrNotAtAll) {
+    const std::string picture = "\xFF\xD8\xFF\xE0" + std::string(600, 'j');
+    // No request of ours names a range: a 206 brings a part nobody asked for.
+    server().Route("/partial.jpg", Response{.status = 206,
+                                            .body = picture.substr(0, 100),
+                                            .contentType = "image/jpeg",
+                                            .headers = {{"Content-Range", "bytes 0-99/604"}}});
+    server().Route("/cut.jpg", Response{.body = picture,
+                                        .contentType = "image/jpeg",
+                                        .encoding = BodyEncoding::Gzip,
+                                        .truncateEncoded = true});
+    server().Route("/gzip.jpg",
+                   Response{.body = picture, .contentType = "image/jpeg", .encoding = BodyEncoding::Gzip});
+    server().Route("/deflate.jpg",
+                   Response{.body = picture, .contentType = "image/jpeg", .encoding = BodyEncoding::Zlib});
+    for (const std::string name : {"partial.jpg", "cut.jpg", "gzip.jpg", "deflate.jpg"}) {
+        ST_URLREQUEST request = PictureRequest("/" + name, name);
+        request.expectPicture = true;
+        CURLSource response;
+        const bool whole = name == "gzip.jpg" || name == "deflate.jpg";
+        EXPECT_EQ(FetchUrl(request, response, FETCH_CACHE_WRITE | FETCH_CACHE_READ), whole) << name;
+    }
+    EXPECT_EQ(ReadFile(folder.file("gzip.jpg")).bytes, picture);
+    EXPECT_EQ(ReadFile(folder.file("deflate.jpg")).bytes, picture);
+    EXPECT_EQ(ListFolder(folder.path()), (std::vector<std::string>{"deflate.jpg", "gzip.jpg"}));
+    // Compressed although the request offered no encoding, as it still does.
+    EXPECT_FALSE(server().requestsFor("/gzip.jpg").at(0).HasHeader("Accept-Encoding"));
+}
+
 struct ErrorPageRow {
     int status;
     const char* label;
