@@ -91,6 +91,21 @@ TEST_F(FaultInjectionTest, MisbehavingPicturesFailAloneAndLeaveNoPartialFile) {
     EXPECT_LT(took, std::chrono::seconds(2 * 10 + 2 + 15));
 }
 
+TEST_F(FaultInjectionTest, APictureThatKeepsComingSlowlyEndsAtItsTimeBound) {
+    WriteFile(m_settings.path() + "下载器扩展设置.ini", "[下载]\n单张图片最长秒数=2\n");
+    ServeAlbum(2);
+    // Never a gap as long as the read time-out, and never done within the bound.
+    RoutePicture(1, Response{.body = PictureBytes(PictureKind::Jpeg, 60000),
+                             .contentType = "image/jpeg",
+                             .stallAfter = 1000,
+                             .stallFor = std::chrono::seconds(6)});
+    const ProcessResult result =
+        Cli({"download", "http://www.duitang.com/album/321/", "--save", m_save.path()});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("超过单张图片的下载时间上限2秒"), std::string::npos) << result.err;
+    EXPECT_EQ(SavedFiles(), (std::vector<std::string>{"堆糖_7788/故障/说明2.jpg"}));
+}
+
 TEST_F(FaultInjectionTest, HostilePagesEndTheListingAsAFailure) {
     // A redirect loop and a gzip bomb are failures, a truncated gzip body a page without a user: no
     // albums, no crash, bounded time.

@@ -37,6 +37,8 @@ const char* DescribeFailure(FetchFailure failure) {
             return "unexpected text";
         case FetchFailure::Cancelled:
             return "stopped";
+        case FetchFailure::TooLong:
+            return "took too long";
     }
     return "unknown";
 }
@@ -84,6 +86,10 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
         }
         if (IsCancelled(request)) {
             response.failure = FetchFailure::Cancelled;
+            return false;
+        }
+        // Another attempt would take as long again.
+        if (response.failure == FetchFailure::TooLong) {
             return false;
         }
         // The pause follows the last failed attempt too, so a caller that moves on to another

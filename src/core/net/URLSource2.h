@@ -61,6 +61,7 @@ enum class FetchFailure {
     EmptyBody,    // the exchange succeeded but brought no body
     TextCheck,    // the body was too short for minTextLength or held retryIfContains
     Cancelled,    // the caller's stop flag was raised
+    TooLong,      // the whole exchange ran past `totalTimeoutMs`
 };
 
 // A short English phrase for the failure ("time-out", "size limit", ...).
@@ -74,17 +75,18 @@ struct ST_URLREQUEST {
 
     WString url;  // "http://..." or "https://..."
     WString verb = u"GET";
-    WString extraHeaders;             // header lines separated by "\r\n", sent as given
-    std::string cutStart;             // body bytes up to and including its last occurrence are dropped
-    std::string cutEnd;               // body bytes from its first occurrence on are dropped; reading stops
-    std::string retryIfContains;      // a body holding it fails the attempt
-    WString savePath;                 // when set, the body goes to this file instead of `body`
-    std::string body;                 // request body; empty for none
-    std::uint32_t readTimeoutMs;      // longest gap between received body bytes
-    std::uint32_t connectTimeoutMs;   // longest wait to connect, and to send and get the headers
-    std::uint32_t minSizeK = 0;       // units of 1024 bytes
-    std::uint32_t maxSizeK = 0;       // 0: no limit
-    std::uint32_t minTextLength = 0;  // a successful body must be longer than this many bytes
+    WString extraHeaders;              // header lines separated by "\r\n", sent as given
+    std::string cutStart;              // body bytes up to and including its last occurrence are dropped
+    std::string cutEnd;                // body bytes from its first occurrence on are dropped; reading stops
+    std::string retryIfContains;       // a body holding it fails the attempt
+    WString savePath;                  // when set, the body goes to this file instead of `body`
+    std::string body;                  // request body; empty for none
+    std::uint32_t readTimeoutMs;       // longest gap between received body bytes
+    std::uint32_t connectTimeoutMs;    // longest wait to connect, and to send and get the headers
+    std::uint32_t totalTimeoutMs = 0;  // longest whole exchange, however steadily bytes come; 0: none
+    std::uint32_t minSizeK = 0;        // units of 1024 bytes
+    std::uint32_t maxSizeK = 0;        // 0: no limit
+    std::uint32_t minTextLength = 0;   // a successful body must be longer than this many bytes
     std::uint8_t attempts = 1;
     std::uint8_t retryPauseSec = 1;
 

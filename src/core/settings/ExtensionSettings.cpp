@@ -52,6 +52,8 @@ ExtensionSettings ExtensionSettingsFromIni(const CIni& ini) {
     s.taobaoPriceAdjust = static_cast<std::int32_t>(IniNumber(ini.GetString(u"淘宝", u"价格增减", u""), 0));
     s.instagramPictureMethod = byte(u"Instagram", u"图片获取方式", 1);
     s.jdPictureMethod = byte(u"京东", u"图片获取方式", 1);
+    s.pictureSecondsLimit =
+        IniNumber(ini.GetString(u"下载", u"单张图片最长秒数", u""), kDefaultPictureSecondsLimit);
     return s;
 }
 

@@ -19,6 +19,9 @@ inline constexpr std::uint8_t kIniCharsetUtf8 = 2;
 inline constexpr std::uint8_t kIniCharsetBig5 = 8;
 inline constexpr std::uint8_t kIniCharsetAutoUtf8 = 16;
 
+// Half an hour: a picture of 100 MB at 64 KB/s still comes through.
+inline constexpr std::uint32_t kDefaultPictureSecondsLimit = 1800;
+
 // Expert switches for adapters of further sites; the defaults hold when the file or a key is
 // missing. Read afresh at every list fetch and download start so that edits need no restart.
 struct ExtensionSettings {
@@ -30,6 +33,9 @@ struct ExtensionSettings {
     std::int32_t taobaoPriceAdjust = 0;  // [淘宝] 价格增减
     std::uint8_t instagramPictureMethod = 1;  // [Instagram] 图片获取方式
     std::uint8_t jdPictureMethod = 1;         // [京东] 图片获取方式
+    // [下载] 单张图片最长秒数: the longest a picture may take, so that one huge picture sent
+    // slowly cannot hold an unattended run for days; 0 for no bound.
+    std::uint32_t pictureSecondsLimit = kDefaultPictureSecondsLimit;
 };
 
 // Reads kExtensionSettingsFileName from `settingsFolder` (ending in '/'); defaults when it is absent.

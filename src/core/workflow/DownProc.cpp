@@ -102,6 +102,8 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
     request.extraHeaders = picture->requestHeader;
     request.minSizeK = m_counters.minSizeK;
     request.maxSizeK = m_counters.maxSizeK;
+    request.totalTimeoutMs = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::uint64_t{m_counters.pictureSecondsLimit} * 1000, UINT32_MAX));
     request.attempts = kPictureAttempts;
     request.retryPauseSec = kPictureRetryPauseSec;
     request.cancel = &m_counters.stopRequested;
@@ -133,7 +135,10 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         return PictureEnd::Saved;
     }
     // The size limits are the user's filter: a picture they keep out is no failure.
-    return response.failure == FetchFailure::SizeLimit ? PictureEnd::Filtered : PictureEnd::Failed;
+    if (response.failure == FetchFailure::SizeLimit) {
+        return PictureEnd::Filtered;
+    }
+    return response.failure == FetchFailure::TooLong ? PictureEnd::TooLong : PictureEnd::Failed;
 }
 
 Workflow::DownProcResult Workflow::DownProc() {
@@ -152,6 +157,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     std::atomic<std::uint32_t> failed{0};
     std::atomic<std::uint32_t> filtered{0};
     std::atomic<std::uint32_t> skipped{0};
+    std::atomic<std::uint32_t> tooLong{0};
     std::vector<WString> failedUrls;  // under the coordinator's lock
 
     // Each picture thread takes the next picture until none is left, so that its connection to
@@ -184,6 +190,10 @@ Workflow::DownProcResult Workflow::DownProc() {
                 // Under the coordinator's lock, so that the failures it reports are among the
                 // pictures it reports as done.
                 std::lock_guard lock(m_coordinatorMutex);
+                if (end == PictureEnd::TooLong) {
+                    tooLong.fetch_add(1);
+                    end = PictureEnd::Failed;
+                }
                 if (end == PictureEnd::Failed) {
                     failed.fetch_add(1);
                     if (const auto picture = m_job.PictureAt(i, generation);
@@ -250,7 +260,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
     m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
     m_counters.downloadActive = false;
-    return {failed, filtered, notFetched, skipped, std::move(failedUrls)};
+    return {failed, filtered, notFetched, skipped, std::move(failedUrls), tooLong};
 }
 
 }  // namespace albumora

@@ -81,6 +81,7 @@ struct DownloadCounters {
     std::atomic<std::uint32_t> timeoutSec{0};
     std::atomic<std::uint32_t> minSizeK{0};
     std::atomic<std::uint32_t> maxSizeK{0};
+    std::atomic<std::uint32_t> pictureSecondsLimit{0};  // 0: none
 
     void CopyParams(const SiteDownloadParams& params) {
         activeThreadCount = params.threadCount;

@@ -107,6 +107,8 @@ void Workflow::DownPicFunc() {
     }
     m_run.naming.optionFlags |= m_forcedRunOptions.load();
     m_counters.CopyParams(m_run.params);
+    m_counters.pictureSecondsLimit = m_extension.pictureSecondsLimit;
+    result.pictureSecondsLimit = m_extension.pictureSecondsLimit;
     m_names.StartRun();
 
     std::vector<int> positions = m_view.ChosenAlbums();
@@ -211,6 +213,7 @@ void Workflow::DownPicFunc() {
         result.picturesFiltered += album.filtered;
         result.picturesNotFetched += album.notFetched;
         result.picturesSkipped += album.skipped;
+        result.picturesTooLong += album.tooLong;
         for (WString& url : album.failedUrls) {
             if (result.failedPictureUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
                 result.failedPictureUrls.push_back(std::move(url));

@@ -27,6 +27,8 @@ WString FetchFailureText(const CURLSource& response) {
             return u"回答为空或不完整";
         case FetchFailure::Cancelled:
             return u"已终止";
+        case FetchFailure::TooLong:
+            return u"下载时间超过上限";
         case FetchFailure::NotAPicture:
             return u"回答的是网页，不是图片";
         case FetchFailure::File:
@@ -104,6 +106,11 @@ WString RunSummaryText(const DownloadRunResult& result) {
     const std::uint32_t failed = result.picturesFailed + (result.stopped ? 0 : result.picturesNotFetched);
     if (failed > 0) {
         text += u"，" + IntToText(failed) + u"张图片下载失败";
+    }
+    if (result.picturesTooLong > 0) {
+        text += u"（其中" + IntToText(result.picturesTooLong) + u"张超过单张图片的下载时间上限" +
+                IntToText(result.pictureSecondsLimit) +
+                u"秒，可在下载器扩展设置.ini的[下载]单张图片最长秒数中修改）";
     }
     if (result.sideFilesFailed > 0) {
         text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";

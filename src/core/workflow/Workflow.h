@@ -51,11 +51,13 @@ struct ListRunResult {
 struct DownloadRunResult {
     std::uint32_t albumsDone = 0;
     std::uint32_t picturesCollected = 0;
-    std::uint32_t picturesFailed = 0;      // could not be fetched or saved
-    std::uint32_t picturesFiltered = 0;    // left out by the size limits, as asked
-    std::uint32_t picturesNotFetched = 0;  // still waiting when the stop came
-    std::uint32_t picturesSkipped = 0;     // saved by an earlier run and still there
-    std::uint32_t sideFilesFailed = 0;     // list or original-name files that could not be written
+    std::uint32_t picturesFailed = 0;       // could not be fetched or saved
+    std::uint32_t picturesFiltered = 0;     // left out by the size limits, as asked
+    std::uint32_t picturesNotFetched = 0;   // still waiting when the stop came
+    std::uint32_t picturesSkipped = 0;      // saved by an earlier run and still there
+    std::uint32_t picturesTooLong = 0;      // among the failed: past the time bound of a picture
+    std::uint32_t pictureSecondsLimit = 0;  // that bound, for the message
+    std::uint32_t sideFilesFailed = 0;      // list or original-name files that could not be written
     // One text for each album whose pictures could not all be listed or whose folder could not be
     // made: its name, how far it got, why.
     std::vector<WString> incompleteAlbums;
@@ -198,9 +200,10 @@ private:
         std::uint32_t notFetched = 0;
         std::uint32_t skipped = 0;
         std::vector<WString> failedUrls;
+        std::uint32_t tooLong = 0;  // among the failed: past the time bound of a picture
     };
     DownProcResult DownProc();
-    enum class PictureEnd { Saved, Skipped, Filtered, Failed };
+    enum class PictureEnd { Saved, Skipped, Filtered, Failed, TooLong };
     // Fetches picture `index` into its file, unless the journal shows it saved before and still there.
     PictureEnd FetchPicture(std::size_t index, std::uint64_t generation);
     // True when the journal has picture `index` under its present name, with its file still whole.
