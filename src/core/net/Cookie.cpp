@@ -1,7 +1,9 @@
 #include "core/net/Cookie.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
-#include <vector>
+#include <cstddef>
 
 namespace albumora {
 
@@ -9,8 +11,11 @@ namespace {
 
 constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
 
+// One pass: find_first_of searches the set once per character of the text, and every cookie of
+// the file comes through here at each start.
 bool HasLineBreaker(std::string_view text) {
-    return text.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string_view::npos;
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; });
 }
 
 }  // namespace
@@ -50,17 +55,22 @@ std::optional<Cookie> ParseNetscapeLine(std::string_view line) {
     } else if (line.empty() || line.starts_with('#')) {
         return std::nullopt;
     }
-    std::vector<std::string_view> fields;
+    // Without an allocation: a cookie file is read line by line at every start.
+    std::array<std::string_view, 7> fields;
+    std::size_t count = 0;
     for (size_t start = 0;;) {
+        if (count == fields.size()) {
+            return std::nullopt;
+        }
         const size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        fields[count++] = line.substr(start, tab == std::string_view::npos ? tab : tab - start);
         if (tab == std::string_view::npos) {
             break;
         }
         start = tab + 1;
     }
     // Six fields: a cookie with an empty value whose last tab was trimmed by an editor.
-    if (fields.size() != 7 && fields.size() != 6) {
+    if (count != 7 && count != 6) {
         return std::nullopt;
     }
     const bool subdomains = fields[1] == "TRUE";
@@ -78,7 +88,7 @@ std::optional<Cookie> ParseNetscapeLine(std::string_view line) {
         return std::nullopt;
     }
     cookie.name = std::string(fields[5]);
-    cookie.value = fields.size() == 7 ? std::string(fields[6]) : std::string();
+    cookie.value = count == 7 ? std::string(fields[6]) : std::string();
     if (!IsStorableCookie(cookie)) {
         return std::nullopt;
     }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -37,6 +38,27 @@ std::int64_t NowSeconds() {
 
 std::string_view WithoutLeadingDot(std::string_view domain) {
     return domain.starts_with('.') ? domain.substr(1) : domain;
+}
+
+bool HasExpired(const Cookie& cookie, std::int64_t now) {
+    return cookie.expires != 0 && cookie.expires <= now;
+}
+
+// The one eviction rule, for the cookies that arrive and for a file that grew beyond the limits:
+// of `cookies`, oldest first, the newest are kept, counted from the end.
+std::vector<bool> KeptWithinLimits(const std::vector<Cookie>& cookies, const CookieLimits& limits) {
+    std::unordered_map<std::string, std::size_t> perDomain;
+    std::vector<bool> keep(cookies.size(), false);
+    std::size_t kept = 0;
+    for (std::size_t i = cookies.size(); i-- > 0 && kept < limits.total;) {
+        std::size_t& ofDomain = perDomain[AsciiLowered(WithoutLeadingDot(cookies[i].domain))];
+        if (ofDomain < limits.perDomain) {
+            ++ofDomain;
+            ++kept;
+            keep[i] = true;
+        }
+    }
+    return keep;
 }
 
 }  // namespace
@@ -113,8 +135,7 @@ struct CookieStore::Impl {
             if (held != nullptr) {
                 ++*held;
             }
-            if (auto cookie = ParseNetscapeLine(line->data);
-                cookie && (cookie->expires == 0 || cookie->expires > now)) {
+            if (auto cookie = ParseNetscapeLine(line->data); cookie && !HasExpired(*cookie, now)) {
                 cookies.push_back(std::move(*cookie));
             }
         }
@@ -133,20 +154,9 @@ struct CookieStore::Impl {
         std::stable_sort(cookies.begin(), cookies.end(), [this](const Cookie& a, const Cookie& b) {
             return firstSeen[KeyOf(a)] < firstSeen[KeyOf(b)];
         });
-        // The newest are kept: counted from the end.
-        std::unordered_map<std::string, std::size_t> perDomain;
-        std::vector<bool> keep(cookies.size(), false);
-        std::size_t kept = 0;
-        for (std::size_t i = cookies.size(); i-- > 0;) {
-            std::size_t& ofDomain = perDomain[AsciiLowered(WithoutLeadingDot(cookies[i].domain))];
-            if (ofDomain < limits.perDomain && kept < limits.total) {
-                ++ofDomain;
-                ++kept;
-                keep[i] = true;
-            }
-        }
+        const std::vector<bool> keep = KeptWithinLimits(cookies, limits);
         std::vector<Cookie> result;
-        result.reserve(kept);
+        result.reserve(static_cast<std::size_t>(std::count(keep.begin(), keep.end(), true)));
         std::unordered_map<std::string, std::uint64_t> seen;
         for (std::size_t i = 0; i < cookies.size(); ++i) {
             if (keep[i]) {
@@ -189,21 +199,93 @@ struct CookieStore::Impl {
         return static_cast<int>(removed);
     }
 
+    // Callers hold fileLock.
+    bool WriteFile(const std::vector<Cookie>& cookies) const {
+        std::string text =
+            "# Netscape HTTP Cookie File\n"
+            "# Written by Albumora; each line: domain, subdomains, path, secure, expiry, name, value.\n\n";
+        for (const Cookie& cookie : cookies) {
+            text += FormatNetscapeLine(cookie);
+            text += '\n';
+        }
+        // A cookies.txt kept as a link is saved into its target and stays a link. Cookies hold
+        // logins: readable by the user only.
+        return WriteFileAtomically(FollowLinks(path), text, 0600);
+    }
+
+    // Every cookie handed to libcurl costs time in proportion to the jar it already holds, so a
+    // file that grew beyond the limits is trimmed here, by the rule of TrimLocked, before libcurl
+    // sees it, and written back trimmed so that the next start reads no more than the limits.
+    // Runs once, on the empty jar of the constructor.
     void Load() {
         const std::optional<std::string> text = ReadFileHead(path, kMaxCookieFileBytes);
         if (!text) {
             return;
         }
+        std::lock_guard files(fileLock);
         std::lock_guard lock(curlLock);
-        std::string_view rest = *text;
-        while (!rest.empty()) {
-            const size_t end = std::min(rest.find('\n'), rest.size());
-            if (auto cookie = ParseNetscapeLine(std::string(rest.substr(0, end)))) {
-                // The file lists the oldest first.
-                NoteSeenLocked(*cookie);
-                AddLocked(*cookie);
-            }
+        // The file lists the oldest first. A cookie listed again keeps the place where it was first
+        // seen and takes the value it was last given, as when each line is set in turn. Only exact
+        // repeats are merged, so that none that libcurl holds apart is lost: the other spellings
+        // of a key of firstSeen (a domain's case, its leading dot) share its place only.
+        const std::uint64_t base = nextSeen;
+        std::vector<Cookie> cookies;
+        std::vector<std::uint64_t> seenOf;
+        std::vector<std::size_t> firstOfKey;
+        std::unordered_map<std::string, std::size_t> otherSpellings;
+        std::size_t lines = 0;
+        for (std::string_view rest = *text; !rest.empty();) {
+            const std::size_t end = std::min(rest.find('\n'), rest.size());
+            std::optional<Cookie> cookie = ParseNetscapeLine(rest.substr(0, end));
             rest.remove_prefix(std::min(end + 1, rest.size()));
+            if (!cookie) {
+                continue;
+            }
+            ++lines;
+            const auto [at, added] = firstSeen.try_emplace(KeyOf(*cookie), nextSeen);
+            if (added) {
+                ++nextSeen;
+                firstOfKey.push_back(cookies.size());
+            } else if (Cookie& first = cookies[firstOfKey[at->second - base]];
+                       first.domain == cookie->domain) {
+                first = std::move(*cookie);
+                continue;
+            } else if (const auto [spelling, isNew] = otherSpellings.try_emplace(
+                           cookie->domain + '\t' + cookie->path + '\t' + cookie->name, cookies.size());
+                       !isNew) {
+                cookies[spelling->second] = std::move(*cookie);
+                continue;
+            }
+            cookies.push_back(std::move(*cookie));
+            seenOf.push_back(at->second);
+        }
+        const std::int64_t now = NowSeconds();
+        std::vector<std::size_t> order;
+        order.reserve(cookies.size());
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            if (!HasExpired(cookies[i], now)) {
+                order.push_back(i);
+            }
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&seenOf](std::size_t a, std::size_t b) { return seenOf[a] < seenOf[b]; });
+        std::vector<Cookie> oldestFirst;
+        oldestFirst.reserve(order.size());
+        for (const std::size_t i : order) {
+            oldestFirst.push_back(std::move(cookies[i]));
+        }
+        const std::vector<bool> keep = KeptWithinLimits(oldestFirst, limits);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < oldestFirst.size(); ++i) {
+            if (keep[i]) {
+                AddLocked(oldestFirst[i]);
+                ++kept;
+            }
+        }
+        // A cookie that merely expired since the last save is left to the next one, as it always
+        // was: rewriting the file for it would cost most starts a write.
+        if (kept < order.size() || cookies.size() < lines) {
+            WriteFile(TrimLocked());
         }
     }
 };
@@ -288,16 +370,7 @@ bool CookieStore::Save() const {
         return true;
     }
     m_impl->lastWriteMs = SteadyMilliseconds();
-    std::string text =
-        "# Netscape HTTP Cookie File\n"
-        "# Written by Albumora; each line: domain, subdomains, path, secure, expiry, name, value.\n\n";
-    for (const Cookie& cookie : cookies) {
-        text += FormatNetscapeLine(cookie);
-        text += '\n';
-    }
-    // A cookies.txt kept as a link is saved into its target and stays a link. Cookies hold logins:
-    // readable by the user only.
-    return WriteFileAtomically(FollowLinks(m_impl->path), text, 0600);
+    return m_impl->WriteFile(cookies);
 }
 
 const std::string& CookieStore::filePath() const {

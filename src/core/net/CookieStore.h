@@ -34,6 +34,8 @@ public:
     // A jar in memory only.
     CookieStore();
     // A jar kept in `filePath` (cookies.txt in the settings folder); a missing file is an empty jar.
+    // A file that holds more than the limits (or a cookie twice) is written back at once within
+    // them, expired cookies dropped too, so that no later start pays for what the jar would not keep.
     explicit CookieStore(std::string filePath, CookieLimits limits = {});
     ~CookieStore();
     CookieStore(const CookieStore&) = delete;

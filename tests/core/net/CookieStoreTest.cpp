@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <thread>
 
@@ -189,6 +190,54 @@ TEST(CookieStoreApi, TheOldestGoFirstBeyondTheLimits) {
     CookieStore next(file, CookieLimits{.perDomain = 3, .total = 5});
     ASSERT_TRUE(next.Set(Cookie{.name = "c1", .value = "v", .domain = "c.example", .expires = 4102444800}));
     EXPECT_EQ(names(next.List()), (std::set<std::string>{"a4", "b1", "b2", "b3", "c1"}));
+}
+
+// A cookies.txt that grew for years, as one from before the jar was bounded: 60,000 lines over 400
+// sites, oldest first, the last 600 of them from one busy site, and a few already expired.
+TEST(CookieStoreApi, AnOversizedFileIsTrimmedToTheLimitsWhenLoaded) {
+    TempFolder folder;
+    const std::string file = folder.file("cookies.txt");
+    constexpr int kLines = 60000;
+    constexpr int kBusyFrom = kLines - 600;
+    const auto domainOf = [](int i) {
+        return i >= kBusyFrom ? std::string(".busy.example") : "site" + std::to_string(i % 400) + ".example";
+    };
+    std::string text = "# Netscape HTTP Cookie File\n\n";
+    for (int i = 0; i < kLines; ++i) {
+        const std::string domain = domainOf(i);
+        const bool expired = i % 1000 == 999;
+        text += (i % 3 == 0 ? "#HttpOnly_" : "") + domain + (domain.starts_with('.') ? "\tTRUE" : "\tFALSE") +
+                "\t/\t" + (i % 2 == 0 ? "TRUE" : "FALSE") + '\t' +
+                (expired      ? "1600000000"
+                 : i % 5 == 0 ? "0"
+                              : "4102444800") +
+                "\tc" + std::to_string(i) + "\t" + std::string(32, 'a' + i % 26) + '\n';
+    }
+    WriteFile(file, text);
+
+    const auto count = CookieStore(file).List().size();
+    EXPECT_EQ(count, 3000u);
+    const std::string written = ReadFile(file).bytes;
+    std::map<std::string, int> perDomain;
+    std::set<std::string> names;
+    for (std::size_t start = 0; start < written.size();) {
+        const std::size_t end = std::min(written.find('\n', start), written.size());
+        if (const auto cookie = ParseNetscapeLine(std::string_view(written).substr(start, end - start))) {
+            ++perDomain[cookie->domain];
+            names.insert(cookie->name);
+        }
+        start = end + 1;
+    }
+    EXPECT_EQ(names.size(), 3000u) << "the file is written back with the jar's bounds";
+    EXPECT_EQ(perDomain[".busy.example"], 180);
+    for (const auto& [domain, cookies] : perDomain) {
+        EXPECT_LE(cookies, 180) << domain;
+    }
+    EXPECT_TRUE(names.contains("c59998")) << "the newest are kept";
+    EXPECT_TRUE(names.contains("c59399")) << "a quiet site's newest before the busy one's";
+    EXPECT_FALSE(names.contains("c0")) << "the oldest go";
+    EXPECT_FALSE(names.contains("c59419")) << "beyond the busy site's 180";
+    EXPECT_FALSE(names.contains("c59999")) << "expired";
 }
 
 TEST(CookieStoreApi, RejectsCookiesAFileLineCannotCarry) {
