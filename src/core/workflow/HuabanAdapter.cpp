@@ -75,6 +75,8 @@ StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
     }
     ST_URLREQUEST request = work.NewRequest({});
     request.extraHeaders = WString(kAcceptEncoding) + u"\r\nReferer: " + album->albumId;
+    // The 6 s after a failed page are the whole wait; the client adds none of its own.
+    request.retryPauseSec = 0;
     work.carry().albumKey.clear();
     int pageCounter = 0;
     int failures = 0;
@@ -104,8 +106,10 @@ StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
                 if (work.PagesStopped()) {
                     return {};
                 }
-                lastProblem =
-                    IsGatewayTimeout(text) ? GatewayBusyText(pageName) : PageFailedText(pageName, response);
+                // The busy gateway answers with its status as well as its page.
+                lastProblem = IsGatewayTimeout(text) || response.status == 504
+                                  ? GatewayBusyText(pageName)
+                                  : PageFailedText(pageName, response);
                 // The site answers a throttled session with errors; a fresh session gets through.
                 work.ForgetCookiesOf(album->albumId);
                 work.Pause(kFailurePause);

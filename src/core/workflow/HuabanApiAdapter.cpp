@@ -119,6 +119,8 @@ StageOutcome CollectPins(SiteWork& work, int albumPosition) {
         return Incomplete(PageWithoutDataText(kPageHuabanBoard));
     }
     ST_URLREQUEST request = ApiRequest(work, u"https://huaban.com/boards/" + boardId + u"/");
+    // The 6 s after a failed page are the whole wait; the client adds none of its own.
+    request.retryPauseSec = 0;
     const auto pictureCount = static_cast<size_t>(std::max(album->pictureCount, 0));
     std::unordered_set<WString> seen;
     WString cursor;
