@@ -90,6 +90,21 @@ TEST_F(EarlierFilesTest, APicturePinnedTwiceIsFetchedOnceOverTwoRuns) {
     EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 0u);
 }
 
+TEST_F(EarlierFilesTest, APictureCutShortOnDiskIsFetchedAgain) {
+    FakeDuitangUser user;
+    user.albums.push_back({"620", "短", MakeDuitangPictures("620", 2)});
+    ServeDuitangUser(SharedTestServer(), user);
+    const std::vector<std::string> args{"download", "http://www.duitang.com/album/620/", "--save",
+                                        m_save.path()};
+    ASSERT_EQ(Cli(args).exitCode, 0);
+    const std::string picture = m_save.path() + "堆糖_7788/短/说明1.jpg";
+    fs::resize_file(picture, 100);
+    SharedTestServer().ClearRequests();
+    EXPECT_EQ(Cli(args).exitCode, 0);
+    EXPECT_EQ(PictureRequests(kFakeDuitangPictureHost), 1u);
+    EXPECT_EQ(fs::file_size(picture), 2048u);
+}
+
 TEST_F(EarlierFilesTest, AJournalThatCannotBeWrittenIsReported) {
     FakeDuitangUser user;
     user.albums.push_back({"610", "记", MakeDuitangPictures("610", 2)});

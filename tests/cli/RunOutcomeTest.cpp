@@ -139,6 +139,19 @@ TEST_F(RunOutcomeTest, KilledDownloadIsFinishedByTheNextRunFetchingOnlyWhatIsMis
     EXPECT_TRUE(ReadFile(album + "pic.kvx").exists);
 }
 
+TEST_F(RunOutcomeTest, DownloadAfterAnAlbumListThatEndedPartWayIsNoSuccess) {
+    FakeDuitangUser user;
+    for (int i = 0; i < 30; ++i) {
+        user.albums.push_back(
+            {std::to_string(800 + i), "册" + std::to_string(i + 1), MakeDuitangPictures("8", 1)});
+    }
+    ServeDuitangUser(SharedTestServer(), user);
+    SharedTestServer().Route(kFakeDuitangHost, "/album/list/2/24/", Response{.status = 503, .body = "busy"});
+    const ProcessResult result = Cli({"download", "http://www.duitang.com/people/?user_id=7788", "--albums",
+                                      "1", "--save", m_save.path()});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+}
+
 TEST_F(RunOutcomeTest, StopInTheMiddleOfAPauseEndsTheRunPromptly) {
     FakeHuabanBoard board;
     board.pins = MakePins(1000, 45);
