@@ -115,7 +115,8 @@ inline bool IsCancelled(const ST_URLREQUEST& request) {
 // thread touches it.
 struct CURLSource {
     WString headerText;  // the final response's status line and header lines, each ended by "\r\n"
-    std::string body;    // as received (still compressed when the server compressed it)
+    std::string body;    // as received (a page still compressed when the server compressed it; a
+                         // picture is decoded as it arrives)
     std::string cutStart;
     std::string cutEnd;
     bool isGzip = false;  // the header block mentions "gzip" anywhere
