@@ -81,6 +81,11 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                 }
                 break;
             case ControlMoment::DownloadEnds:
+                // The last album's count stays; a bar still busy with a collection that the end
+                // of the run cut off goes.
+                if (m_pictureProgress->maximum() == 0) {
+                    m_pictureProgress->hide();
+                }
                 m_downloadButton->setText(QStringLiteral("下载"));
                 for (QWidget* control : std::initializer_list<QWidget*>{
                          m_siteSelector, m_listButton, m_chooseFolderButton, m_addressBox, m_saveFolderBox,

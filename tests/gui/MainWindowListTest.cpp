@@ -4,12 +4,10 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 
 #include "MainWindowTest.h"
 #include "ModalAnswerer.h"
@@ -108,10 +106,8 @@ TEST_F(MainWindowTest, EachAlbumShowsHowItsRunEndedAndTheFailedAddressesCanBeCop
     }});
     emit failedLink->linkActivated(QStringLiteral("#"));
     EXPECT_EQ(answers.answered(), 1);
-    // The picture cut off by the stop was not saved either.
-    EXPECT_EQ(shown.toStdString(),
-              "http://c-ssl.duitang.com/uploads/item/p501_1.jpg\n"
-              "http://c-ssl.duitang.com/uploads/item/p502_1.jpg");
+    // The picture cut off by the stop is not done, which is no failure of the site's.
+    EXPECT_EQ(shown.toStdString(), "http://c-ssl.duitang.com/uploads/item/p501_1.jpg");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
 }
 
@@ -168,16 +164,6 @@ TEST_F(MainWindowTest, SecondListClickStopsTheFetchAndKeepsTheAlbumsFound) {
     EXPECT_TRUE(Control<QPushButton>("downloadButton")->isEnabled());
     EXPECT_TRUE(
         WaitUntil([&] { return Control<gui::CComboBox2>("addressBox")->HistoryItems().size() == 1; }));
-}
-
-TEST_F(MainWindowTest, EnterInTheAddressBoxFetchesTheAlbums) {
-    ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二"}));
-    OpenWindow();
-    auto* address = Control<gui::CComboBox2>("addressBox");
-    address->setEditText(QString::fromLatin1(kDuitangUserAddress));
-    QTest::keyClick(address->lineEdit(), Qt::Key_Return);
-    ASSERT_TRUE(WaitUntil([&] { return window().workflow().albums.size() == 2; }));
-    ASSERT_TRUE(WaitForListEnd());
 }
 
 TEST_F(MainWindowTest, ClosingDuringAPauseDoesNotWaitItOut) {

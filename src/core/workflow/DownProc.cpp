@@ -134,6 +134,9 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         }
         return PictureEnd::Saved;
     }
+    if (response.failure == FetchFailure::Cancelled) {
+        return PictureEnd::CutOff;
+    }
     // The size limits are the user's filter: a picture they keep out is no failure.
     if (response.failure == FetchFailure::SizeLimit) {
         return PictureEnd::Filtered;
@@ -158,6 +161,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     std::atomic<std::uint32_t> filtered{0};
     std::atomic<std::uint32_t> skipped{0};
     std::atomic<std::uint32_t> tooLong{0};
+    std::atomic<std::uint32_t> cutOff{0};
     std::vector<WString> failedUrls;  // under the coordinator's lock
 
     // Each picture thread takes the next picture until none is left, so that its connection to
@@ -204,6 +208,8 @@ Workflow::DownProcResult Workflow::DownProc() {
                     filtered.fetch_add(1);
                 } else if (end == PictureEnd::Skipped) {
                     skipped.fetch_add(1);
+                } else if (end == PictureEnd::CutOff) {
+                    cutOff.fetch_add(1);
                 }
                 m_counters.finishedCount.fetch_add(1);
             }
@@ -254,7 +260,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    const std::uint32_t notFetched = total - std::min(total, m_counters.finishedCount.load());
+    const std::uint32_t notFetched = total - std::min(total, m_counters.finishedCount.load()) + cutOff;
     Trace("OK\n");
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();

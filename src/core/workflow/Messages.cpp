@@ -112,6 +112,9 @@ WString RunSummaryText(const DownloadRunResult& result) {
                 IntToText(result.pictureSecondsLimit) +
                 u"秒，可在下载器扩展设置.ini的[下载]单张图片最长秒数中修改）";
     }
+    if (result.stopped && result.picturesNotFetched > 0) {
+        text += u"，" + IntToText(result.picturesNotFetched) + u"张图片未完成";
+    }
     if (result.sideFilesFailed > 0) {
         text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
     }

@@ -203,7 +203,8 @@ private:
         std::uint32_t tooLong = 0;  // among the failed: past the time bound of a picture
     };
     DownProcResult DownProc();
-    enum class PictureEnd { Saved, Skipped, Filtered, Failed, TooLong };
+    // CutOff: a stop ended the picture's exchange; it is not done, and no failure of the site's.
+    enum class PictureEnd { Saved, Skipped, Filtered, Failed, TooLong, CutOff };
     // Fetches picture `index` into its file, unless the journal shows it saved before and still there.
     PictureEnd FetchPicture(std::size_t index, std::uint64_t generation);
     // True when the journal has picture `index` under its present name, with its file still whole.

@@ -501,6 +501,29 @@ TEST_F(WorkflowTest, StopInTheMiddleOfAnAlbum) {
     EXPECT_EQ(view.moments().back(), ControlMoment::DownloadEnds);
 }
 
+TEST_F(WorkflowTest, PicturesCutOffByAStopAreNotDoneRatherThanFailed) {
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(3));
+    EditSite([](SiteNamingRecord&, SiteDownloadParams& params) { params.threadCount = 3; });
+    for (const char* held : {"/uploads/item/p600_2.jpg", "/uploads/item/p600_3.jpg"}) {
+        SharedTestServer().Route(test::kFakeDuitangPictureHost, held,
+                                 test::Response{.body = test::PictureBytes(test::PictureKind::Jpeg, 2048),
+                                                .contentType = "image/jpeg",
+                                                .headerDelay = std::chrono::seconds(30)});
+    }
+    view.onProgress = [this](const WString& text) {
+        if (text.starts_with(u"已下载1/")) {
+            workflow().OnDownloadButton();
+        }
+    };
+    List("http://www.duitang.com/album/600/");
+    const DownloadRunResult result = workflow().lastRunResult();
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.picturesFailed, 0u);
+    EXPECT_EQ(result.picturesNotFetched, 2u);
+    EXPECT_TRUE(result.failedPictureUrls.empty());
+    EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载已终止，2张图片未完成");
+}
+
 TEST_F(WorkflowTest, StopDuringCollectionAsksOnceWhetherToDownloadWhatWasCollected) {
     FakeDuitangUser user;
     user.albums.push_back({"601", "一", test::MakeDuitangPictures("601", 30)});
