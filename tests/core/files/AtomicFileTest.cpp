@@ -53,6 +53,20 @@ TEST(WriteFileAtomically, ANameNearTheLimitIsWrittenToo) {
     EXPECT_EQ(EntryCount(temp.path()), 1);
 }
 
+TEST(OpenForAppending, ALinkInPlaceOfTheJournalIsNotWrittenThrough) {
+    // A link planted where an album keeps its journal must not make a run append to a file elsewhere.
+    test::TempFolder outside;
+    test::TempFolder album;
+    test::WriteFile(outside / "victim", "kept");
+    fs::create_symlink(outside / "victim", album / ".albumora-journal");
+    const int fd = OpenForAppending(album / ".albumora-journal", true);
+    if (fd >= 0) {  // what the journal would do with it
+        EXPECT_EQ(::write(fd, "p.jpg\n", 6), 6);
+        ::close(fd);
+    }
+    EXPECT_EQ(test::ReadFile(outside / "victim").bytes, "kept");
+}
+
 TEST(RemoveStaleTemporaries, RemovesOnlyWhatEndedProcessesLeft) {
     test::TempFolder temp;
     // No process has this number (the kernel's limit is far below it).

@@ -229,16 +229,17 @@ TEST_F(FetchRequest, ContentLengthBelowMinimumFailsBeforeTheBody) {
     EXPECT_TRUE(ListFolder(folder.path()).empty());
 }
 
-struct MaxSizeRow {
+// Whether the answer declares its length, which the limits judge before the body, or not.
+struct LengthRow {
     const char* name;
     bool withContentLength;
 };
 
-void PrintTo(const MaxSizeRow& row, std::ostream* os) {
+void PrintTo(const LengthRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class FetchMaxSize : public NetTest, public ::testing::WithParamInterface<MaxSizeRow> {};
+class FetchMaxSize : public NetTest, public ::testing::WithParamInterface<LengthRow> {};
 
 TEST_P(FetchMaxSize, OversizedPictureWritesNoFile) {
     server().Route("/big", Response{.body = std::string(600 * 1024, 'p'),
@@ -258,7 +259,31 @@ TEST_P(FetchMaxSize, OversizedPictureWritesNoFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, FetchMaxSize,
-                         ::testing::Values(MaxSizeRow{"declared", true}, MaxSizeRow{"undeclared", false}),
+                         ::testing::Values(LengthRow{"declared", true}, LengthRow{"undeclared", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+class FetchMinSize : public NetTest, public ::testing::WithParamInterface<LengthRow> {};
+
+TEST_P(FetchMinSize, PictureOfExactlyTheMinimumIsKeptAndOneByteLessIsNot) {
+    // A minimum of 1 K drops the site's tiny placeholders, never a picture of exactly 1 K.
+    for (const std::size_t size : {1024, 1023}) {
+        const std::string name = std::to_string(size) + ".jpg";
+        server().Route("/" + name, Response{.body = std::string(size, 'p'),
+                                            .contentType = "image/jpeg",
+                                            .noContentLength = !GetParam().withContentLength});
+        ST_URLREQUEST request = PictureRequest("/" + name, name);
+        request.minSizeK = 1;
+        // A body without a length ends when the connection closes, which the test server does
+        // only when asked to.
+        request.extraHeaders = u"Connection: close";
+        CURLSource response;
+        RequestOnce(response, request, 0);
+    }
+    EXPECT_EQ(ListFolder(folder.path()), std::vector<std::string>{"1024.jpg"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, FetchMinSize,
+                         ::testing::Values(LengthRow{"declared", true}, LengthRow{"undeclared", false}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(FetchRequest, PictureOfExactlyTheLimitIsKept) {
@@ -582,6 +607,32 @@ TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
     EXPECT_TRUE(clock.pauses().empty());
     EXPECT_LT(ended - raisedAt, milliseconds(1000) + kBoundSlack);
     EXPECT_TRUE(ListFolder(folder.path()).empty());
+}
+
+TEST_F(FetchRequest, StopEndsAWaitForTheAnswerAtOnce) {
+    // The user who stops a run is not kept waiting while a slow server holds its answer.
+    server().Route("/held", Response{.body = "late", .headerDelay = milliseconds(10000)});
+    ST_URLREQUEST request = Request("/held", 20000);
+    StopSignal stop;
+    request.cancel = &stop;
+    // The stop comes once the server holds the request and libcurl's own early timers are past,
+    // so that nothing but the transfer loop's own wakes can notice it.
+    std::chrono::steady_clock::time_point raisedAt;
+    std::thread stopper([&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (server().requestsFor("/held").empty() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(milliseconds(10));
+        std::this_thread::sleep_for(milliseconds(300));
+        raisedAt = std::chrono::steady_clock::now();
+        stop.Raise();
+    });
+    CURLSource response;
+    const bool ok = FetchUrl(request, response, 0);
+    const auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(response.failure, FetchFailure::Cancelled);
+    EXPECT_LT(ended - raisedAt, milliseconds(1000));
 }
 
 TEST_F(FetchRequest, ConnectionResetMidBodyFails) {
