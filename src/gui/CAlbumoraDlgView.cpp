@@ -264,8 +264,12 @@ void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {
 }
 
 void CAlbumoraDlg::OpenFolder(const std::string& folder) {
-    Post([folder = QString::fromStdString(folder)] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    Post([this, folder = QString::fromStdString(folder)] {
+        // Without a file manager or an opener (xdg-open) the user would wait for nothing.
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+            ShowMessage(u"无法打开文件夹：" + ToWString(folder) +
+                        u"\n这台电脑上没有可以打开文件夹的程序（xdg-open）。");
+        }
     });
 }
 

@@ -101,6 +101,15 @@ TEST_F(TodaySitesTest, OnceASiteHasMovedTheRestOfTheRunAsksItsPresentInterface) 
     EXPECT_EQ(SharedTestServer().requestsFor("/v3/boards/2002").size(), 1u);
 }
 
+TEST_F(TodaySitesTest, AMissingBoardIsSaidToBeMissingAtOnce) {
+    ServeHuabanToday(SharedTestServer(), OneBoard(1));
+    const ProcessResult result = Today({"list", "https://huaban.com/boards/999/"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_NE(result.err.find("画板页面不存在（服务器回答 HTTP 404）"), std::string::npos) << result.err;
+    EXPECT_EQ(SharedTestServer().requestsFor("/boards/999/").size(), 1u);
+    EXPECT_EQ(SharedTestServer().requestsFor("/v3/boards/999").size(), 1u);
+}
+
 TEST_F(TodaySitesTest, HuabanBoardShowingFewerPinsThanItsCountIsIncompleteWithTheLoginHint) {
     TodayHuabanUser user = OneBoard(120);
     user.boards[0].visiblePins = 56;

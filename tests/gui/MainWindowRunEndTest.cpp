@@ -1,6 +1,10 @@
+#include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include "MainWindowTest.h"
+#include "support/ScopedEnv.h"
 
 namespace albumora::test {
 namespace {
@@ -14,6 +18,24 @@ TEST_F(MainWindowTest, TheBusyBarEndsWithARunWhoseLastAlbumCollectsNothing) {
     StartList("http://www.duitang.com/album/900/");
     ASSERT_TRUE(WaitForDownloadEnd());
     EXPECT_TRUE(WaitUntil([&] { return !progress->isVisible(); }));
+}
+
+TEST_F(MainWindowTest, OpenSaysSoWhenNothingCanOpenTheFolder) {
+    // No opener on the search path, as on a machine without a desktop's file manager.
+    const ScopedEnv noOpener("PATH", std::string("/nonexistent"));
+    OpenWindow();
+    Control<QPushButton>("openFolderButton")->click();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (QMessageBox* candidate : window().findChildren<QMessageBox*>()) {
+            if (candidate->isVisible()) {
+                box = candidate;
+            }
+        }
+        return box != nullptr;
+    }));
+    EXPECT_TRUE(box->text().startsWith(QStringLiteral("无法打开文件夹：")));
+    box->close();
 }
 
 }  // namespace

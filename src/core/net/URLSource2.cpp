@@ -88,8 +88,8 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
             response.failure = FetchFailure::Cancelled;
             return false;
         }
-        // Another attempt would take as long again.
-        if (response.failure == FetchFailure::TooLong) {
+        // Another attempt would take as long again; a page that is gone stays gone.
+        if (response.failure == FetchFailure::TooLong || (!request.retryGone && IsGoneAnswer(response))) {
             return false;
         }
         // The pause follows the last failed attempt too, so a caller that moves on to another
@@ -100,7 +100,7 @@ bool FetchUrl(const ST_URLREQUEST& request, CURLSource& response, std::uint32_t 
             response.failure = FetchFailure::Cancelled;
             return false;
         }
-        if (attempt >= request.attempts || (!request.retryGone && IsGoneAnswer(response))) {
+        if (attempt >= request.attempts) {
             return false;
         }
     }

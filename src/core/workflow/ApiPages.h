@@ -34,7 +34,9 @@ auto FetchApiData(const SiteWork& work, const ST_URLREQUEST& request, WStringVie
     WString problem;
     CURLSource response;
     if (!FetchApiPage(request, pageName, body, problem, response)) {
-        failure = IncompleteUnlessStopped(PagesStopped(work), std::move(problem));
+        failure = IncompleteUnlessStopped(PagesStopped(work), IsGoneAnswer(response)
+                                                                  ? MissingPageText(pageName, response)
+                                                                  : std::move(problem));
         return {};
     }
     auto parsed = parse(std::string_view(body));

@@ -259,8 +259,9 @@ void Workflow::DownPicFunc() {
     }
     m_view.SetStatusText(StatusLine::Main, RunSummaryText(result));
     m_view.SetStatusText(StatusLine::Progress, {});
+    // The save folder, where every album of the run is, not the last album's own.
     if (result.picturesCollected > 0 && m_run.naming.HasOption(OPT_OPEN_FOLDER_WHEN_DONE)) {
-        m_view.OpenFolder(ToUtf8(m_job.AlbumFolder()));
+        m_view.OpenFolder(ToUtf8(WStringView(m_runFolder).substr(0, m_saveFolderLength)));
     }
 }
 

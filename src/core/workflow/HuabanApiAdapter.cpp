@@ -50,6 +50,8 @@ void SetOwner(SiteWork& work, const WString& owner) {
 ListOutcome ListBoard(SiteWork& work, const WString& boardId) {
     ST_URLREQUEST request = ListRequest(work);
     request.url = HuabanApiBoardAddress(boardId);
+    // A board that is not there will not be there in 12 s either.
+    request.retryGone = false;
     ListOutcome failed;
     const auto board = FetchApiData(work, request, kPageHuabanBoard, ParseHuabanApiBoard, failed.stage);
     if (!board) {

@@ -51,6 +51,10 @@ WString PageFailedText(WStringView page, const CURLSource& response) {
     return WString(page) + u"读取失败：" + FetchFailureText(response);
 }
 
+WString MissingPageText(WStringView page, const CURLSource& response) {
+    return WString(page) + u"不存在（服务器回答 HTTP " + IntToText(response.status) + u"）：请检查地址";
+}
+
 WString PageWithoutDataText(WStringView page) {
     return WString(page) + u"中没有所需的数据";
 }

@@ -57,6 +57,8 @@ WString FetchFailureText(const CURLSource& response);
 
 // A page of a listing or an album that failed: "第2页图片列表读取失败：服务器回答 HTTP 503".
 WString PageFailedText(WStringView page, const CURLSource& response);
+// A page the site says is not there (404, 410): the board or album was removed, or never was.
+WString MissingPageText(WStringView page, const CURLSource& response);
 // A page that answered without the data the adapter needs to go on.
 WString PageWithoutDataText(WStringView page);
 // A page that repeated what came before: paging would never end.

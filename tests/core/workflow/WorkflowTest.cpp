@@ -524,6 +524,15 @@ TEST_F(WorkflowTest, PicturesCutOffByAStopAreNotDoneRatherThanFailed) {
     EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载已终止，2张图片未完成");
 }
 
+TEST_F(WorkflowTest, TheEndOfARunOpensTheSaveFolder) {
+    test::ServeDuitangUser(SharedTestServer(), OneAlbumUser(1));
+    EditSite([](SiteNamingRecord& naming, SiteDownloadParams&) {
+        naming.optionFlags |= OPT_OPEN_FOLDER_WHEN_DONE;
+    });
+    List("http://www.duitang.com/album/600/");
+    EXPECT_EQ(view.openedFolders(), (std::vector<std::string>{saveFolder()}));
+}
+
 TEST_F(WorkflowTest, StopDuringCollectionAsksOnceWhetherToDownloadWhatWasCollected) {
     FakeDuitangUser user;
     user.albums.push_back({"601", "一", test::MakeDuitangPictures("601", 30)});
