@@ -577,6 +577,21 @@ TEST_F(FetchRequest, StallInTheBodyEndsWithinTheReadTimeout) {
     EXPECT_TRUE(ListFolder(folder.path()).empty());
 }
 
+// Raises `stop` `after` the server has received a request for `path`, however slowly a loaded
+// machine gets there, and notes when.
+std::thread StopWhenHeld(const char* path, milliseconds after, StopSignal& stop,
+                         std::chrono::steady_clock::time_point& raisedAt) {
+    return std::thread([path, after, &stop, &raisedAt] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (SharedTestServer().requestsFor(path).empty() && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        std::this_thread::sleep_for(after);
+        raisedAt = std::chrono::steady_clock::now();
+        stop.Raise();
+    });
+}
+
 TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
     server().Route(
         "/long",
@@ -586,17 +601,9 @@ TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
     request.attempts = 3;
     StopSignal stop;
     request.cancel = &stop;
-    // The stop comes once the server holds the request, however slowly a loaded machine gets
-    // there, so it always lands inside the stall.
+    // The stop comes once the server holds the request, so it always lands inside the stall.
     std::chrono::steady_clock::time_point raisedAt;
-    std::thread stopper([&] {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (server().requestsFor("/long").empty() && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(milliseconds(10));
-        std::this_thread::sleep_for(milliseconds(200));
-        raisedAt = std::chrono::steady_clock::now();
-        stop.Raise();
-    });
+    std::thread stopper = StopWhenHeld("/long", milliseconds(200), stop, raisedAt);
     CURLSource response;
     const bool ok = FetchUrl(request, response, 0);
     const auto ended = std::chrono::steady_clock::now();
@@ -615,17 +622,10 @@ TEST_F(FetchRequest, StopEndsAWaitForTheAnswerAtOnce) {
     ST_URLREQUEST request = Request("/held", 20000);
     StopSignal stop;
     request.cancel = &stop;
-    // The stop comes once the server holds the request and libcurl's own early timers are past,
-    // so that nothing but the transfer loop's own wakes can notice it.
+    // The stop comes once libcurl's own early timers are past, so that nothing but the transfer
+    // loop's own wakes can notice it.
     std::chrono::steady_clock::time_point raisedAt;
-    std::thread stopper([&] {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (server().requestsFor("/held").empty() && std::chrono::steady_clock::now() < giveUp)
-            std::this_thread::sleep_for(milliseconds(10));
-        std::this_thread::sleep_for(milliseconds(300));
-        raisedAt = std::chrono::steady_clock::now();
-        stop.Raise();
-    });
+    std::thread stopper = StopWhenHeld("/held", milliseconds(300), stop, raisedAt);
     CURLSource response;
     const bool ok = FetchUrl(request, response, 0);
     const auto ended = std::chrono::steady_clock::now();
