@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include "gui/grid/GridCellDelegate.h"
 
@@ -178,6 +181,37 @@ TEST(CMyGridCtrlTest, SelectRowLeavesOneSelectedFocusedRow) {
     EXPECT_EQ(grid.ChosenAlbums(4), std::vector<int>{2});
     EXPECT_EQ(grid.GetFocusRow(), 3);
     EXPECT_TRUE(grid.IsCellSelected(3, 1));
+}
+
+TEST(CMyGridCtrlTest, TheFocusedGridFramesItsCurrentRowAndOnlyWhileFocused) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit(&window);
+    auto* grid = new CMyGridCtrl(&window);
+    layout->addWidget(other);
+    layout->addWidget(grid);
+    window.resize(900, 300);
+    for (int position = 0; position < 3; ++position) {
+        grid->AddAlbumRow(position, Album(u"册" + IntToText(position)), {});
+    }
+    grid->SetFocusCell(2, 0);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QRect row = grid->visualRect(grid->model()->index(1, 1));
+    const auto darkOnTopEdge = [&] {
+        const QImage shot = grid->viewport()->grab().toImage();
+        int dark = 0;
+        for (int x = row.left(); x <= row.right(); ++x) {
+            dark += shot.pixelColor(x, row.top()).lightness() < 128 ? 1 : 0;
+        }
+        return dark;
+    };
+
+    grid->setFocus();
+    EXPECT_GT(darkOnTopEdge(), row.width() / 4);
+    other->setFocus();
+    EXPECT_EQ(darkOnTopEdge(), 0);
+    EXPECT_TRUE(grid->selectionModel()->selectedIndexes().isEmpty());
 }
 
 TEST(CMyGridCtrlTest, TitleTipShowsATextOnlyWhenItDoesNotFit) {

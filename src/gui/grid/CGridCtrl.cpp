@@ -1,10 +1,12 @@
 #include "gui/grid/CGridCtrl.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelection>
+#include <QPainter>
 #include <QToolTip>
 
 #include "gui/QtText.h"
@@ -19,6 +21,9 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QTableView(parent), m_model(new GridMode
     setModel(m_model);
     setItemDelegate(new GridCellDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control, as in the rest of the window; walking the cells with it
+    // would trap the focus and, in a table that selects what it walks to, undo a selection.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
     verticalHeader()->hide();
@@ -284,6 +289,47 @@ bool CGridCtrl::viewportEvent(QEvent* event) {
         return true;
     }
     return QTableView::viewportEvent(event);
+}
+
+void CGridCtrl::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid()) {
+        return;
+    }
+    QRect frame = visualRect(current);
+    if (m_listMode) {
+        const int row = current.row();
+        frame = visualRegionForSelection(
+                    QItemSelection(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1)))
+                    .boundingRect();
+    }
+    if (frame.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    QPen dots(Qt::black, 1);
+    dots.setDashPattern({1, 1});
+    painter.setPen(dots);
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+}
+
+void CGridCtrl::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason && !currentIndex().isValid() && m_model->rowCount() > 0) {
+        for (int column = 0; column < m_model->columnCount(); ++column) {
+            if (!isColumnHidden(column)) {
+                selectionModel()->setCurrentIndex(m_model->index(0, column), QItemSelectionModel::NoUpdate);
+                break;
+            }
+        }
+    }
+}
+
+void CGridCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    // The frame spans the row, wider than the two cells the view repaints by itself.
+    viewport()->update();
 }
 
 }  // namespace albumora::gui

@@ -85,6 +85,13 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    // While the grid has the focus, a dotted frame shows the focus row (list mode) or cell: the cells
+    // draw none, and a selected row looks the same whether or not it holds the focus.
+    void paintEvent(QPaintEvent* event) override;
+    // Coming in from the keyboard without a focus cell, the grid takes its first cell, so that the
+    // frame shows where the arrow keys start.
+    void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // Grid row of a model index and back.
     int GridRow(int modelRow) const { return modelRow + m_fixedRows; }
     int ModelRow(int gridRow) const { return gridRow - m_fixedRows; }

@@ -6,9 +6,10 @@
 namespace albumora::gui {
 
 // Draws the grid's cells: selected cells on the grid's selection colour with black text whether or
-// not the grid has the focus, no frame around the focus cell, and a cell with a picture as a
-// thumbnail with its text along the bottom edge. A selected thumbnail is tinted and framed in a
-// strong colour, since the cover hides the selection colour behind it.
+// not the grid has the focus, no frame around the focus cell (the grid frames the whole focus row
+// itself), and a cell with a picture as a thumbnail with its text along the bottom edge. A selected
+// thumbnail is tinted and framed in a strong colour, since the cover hides the selection colour
+// behind it.
 class GridCellDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
