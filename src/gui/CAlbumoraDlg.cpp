@@ -10,13 +10,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QVBoxLayout>
 
 #include "core/settings/SettingsStore.h"
@@ -43,8 +45,8 @@ QLabel* MakeLink(const QString& text, const QString& objectName, QWidget* parent
     return link;
 }
 
-QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
+QPushButton* MakeButton(const QString& text, char16_t key, const QString& objectName, QWidget* parent) {
+    auto* button = new AccessKeyButton(text, key, parent);
     button->setObjectName(objectName);
     // The window is a dialog: Enter in a box must not press a button.
     button->setAutoDefault(false);
@@ -52,6 +54,57 @@ QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget*
 }
 
 }  // namespace
+
+AccessKeyButton::AccessKeyButton(const QString& text, char16_t key, QWidget* parent)
+    : QPushButton(text, parent), m_key(QChar(key).toUpper()) {
+    m_shortcut = grabShortcut(QKeySequence(Qt::ALT | static_cast<Qt::Key>(m_key.unicode())));
+}
+
+QString AccessKeyButton::ShownText() const {
+    return QStringLiteral("%1(&%2)").arg(text(), m_key);
+}
+
+QSize AccessKeyButton::sizeHint() const {
+    ensurePolished();
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = ShownText();
+    const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, option.text);
+    option.rect.setSize(textSize);
+    return style()->sizeFromContents(QStyle::CT_PushButton, &option, textSize, this);
+}
+
+QSize AccessKeyButton::minimumSizeHint() const {
+    return sizeHint();
+}
+
+bool AccessKeyButton::event(QEvent* event) {
+    if (event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->shortcutId() == m_shortcut) {
+        if (isEnabled()) {
+            animateClick();
+        }
+        return true;
+    }
+    return QPushButton::event(event);
+}
+
+void AccessKeyButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        animateClick();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void AccessKeyButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = ShownText();
+    painter.drawControl(QStyle::CE_PushButton, option);
+}
 
 CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock,
                            QWidget* parent)
@@ -92,7 +145,7 @@ void CAlbumoraDlg::BuildControls() {
     m_addressBox = new CComboBox2(this);
     m_addressBox->setObjectName(QStringLiteral("addressBox"));
     m_addressBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_listButton = MakeButton(QStringLiteral("获取相册"), QStringLiteral("listButton"), this);
+    m_listButton = MakeButton(QStringLiteral("获取相册"), u'G', QStringLiteral("listButton"), this);
     addressRow->addWidget(new QLabel(QStringLiteral("相册地址："), this));
     addressRow->addWidget(m_siteSelector);
     addressRow->addWidget(m_albumKindSelector);
@@ -104,9 +157,10 @@ void CAlbumoraDlg::BuildControls() {
     m_saveFolderBox = new CComboBox2(this);
     m_saveFolderBox->setObjectName(QStringLiteral("saveFolderBox"));
     m_saveFolderBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_chooseFolderButton = MakeButton(QStringLiteral("设置"), QStringLiteral("chooseFolderButton"), this);
-    m_openFolderButton = MakeButton(QStringLiteral("打开"), QStringLiteral("openFolderButton"), this);
-    m_downloadButton = MakeButton(QStringLiteral("下载"), QStringLiteral("downloadButton"), this);
+    m_chooseFolderButton =
+        MakeButton(QStringLiteral("设置"), u'P', QStringLiteral("chooseFolderButton"), this);
+    m_openFolderButton = MakeButton(QStringLiteral("打开"), u'O', QStringLiteral("openFolderButton"), this);
+    m_downloadButton = MakeButton(QStringLiteral("下载"), u'D', QStringLiteral("downloadButton"), this);
     m_downloadButton->setEnabled(false);
     folderRow->addWidget(new QLabel(QStringLiteral("保存路径："), this));
     folderRow->addWidget(m_saveFolderBox, 1);
@@ -150,6 +204,8 @@ void CAlbumoraDlg::BuildControls() {
     optionRow->addWidget(m_filterLink);
     optionRow->addWidget(m_exportLink);
     root->addLayout(optionRow);
+    // Tab follows the row from left to right, and the clear link, made last, stands before 查找.
+    setTabOrder(m_restoreOrderLink, m_clearFilterLink);
 
     m_statusLine1 = new QLabel(this);
     m_statusLine1->setObjectName(QStringLiteral("statusLine1"));
@@ -192,8 +248,12 @@ void CAlbumoraDlg::BuildControls() {
     connect(m_addressBox, &CComboBox2::entryPicked, this, &CAlbumoraDlg::RecognizeSite);
     connect(m_saveFolderBox, &QComboBox::editTextChanged, this, &CAlbumoraDlg::MirrorSaveFolder);
     connect(m_listButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnListButton);
-    // The combo box takes Enter for itself before its line edit would say so.
-    m_addressBox->lineEdit()->installEventFilter(this);
+    connect(m_addressBox, &CComboBox2::enterPressed, this, [this] {
+        // Only to start a fetch: a running one is stopped with the button itself.
+        if (m_listButton->isEnabled() && m_workflow.listState() == ListState::Idle) {
+            m_listButton->click();
+        }
+    });
     connect(m_downloadButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnDownloadButton);
     connect(m_chooseFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnChooseSaveFolder);
     connect(m_openFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnOpenFolder);
@@ -336,19 +396,6 @@ void CAlbumoraDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
-}
-
-bool CAlbumoraDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_addressBox->lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        // Only to start a fetch: a running one is stopped with the button itself.
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_listButton->isEnabled() &&
-            m_workflow.listState() == ListState::Idle) {
-            m_listButton->click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CAlbumoraDlg::keyPressEvent(QKeyEvent* event) {

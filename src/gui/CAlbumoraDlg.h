@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QImage>
+#include <QPushButton>
 #include <QSize>
 #include <atomic>
 #include <cstdint>
@@ -25,7 +26,6 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
-class QPushButton;
 
 namespace albumora {
 class CookieStore;
@@ -40,6 +40,29 @@ class CMyGridCtrl;
 class CoverPool;
 class LinkLabel;
 class LoginMenu;
+
+// A push button whose access key stays whatever text the button is given, shown after the text in
+// the Chinese way: 获取相册(G), 终止获取(G). The workers' view sets the texts without a key, which
+// would drop a key marked in the text. Enter presses the focused button as Space does, without
+// making it the dialog's default button, which Enter in a box would press.
+class AccessKeyButton final : public QPushButton {
+public:
+    AccessKeyButton(const QString& text, char16_t key, QWidget* parent);
+
+    // The text as drawn, the key marked with '&'.
+    QString ShownText() const;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QChar m_key;
+    int m_shortcut = 0;
+};
 
 // Where a rebuild of the grid stands. The rebuild thread reads it; the window's thread writes it, and
 // a closing window asks the rebuild to stop from there too.
@@ -118,8 +141,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // 全选 shows whether every album is selected, however the selection was made.
     void ReflectSelectionInSelectAll();
-    // Enter in the address box fetches its albums, as the list button does.
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

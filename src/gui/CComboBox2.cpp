@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStringListModel>
@@ -85,6 +86,13 @@ void CComboBox2::FilterWhileTyping(const QString& typed) {
     }
     lineEdit()->setCursorPosition(caret);
     emit editChanged(typed);
+}
+
+void CComboBox2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit enterPressed();
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 void CComboBox2::showPopup() {

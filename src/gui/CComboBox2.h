@@ -36,6 +36,13 @@ signals:
     void editChanged(const QString& text);
     // The user picked an entry from either list; it is in the edit field already.
     void entryPicked(const QString& text);
+    // Enter or the keypad's Enter in the edit field, unless it picked an entry from a list.
+    void enterPressed();
+
+protected:
+    // The box is its line edit's focus proxy: a real key comes here and goes on to the line edit
+    // past that widget's event filters, so Enter is told here.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FilterWhileTyping(const QString& typed);

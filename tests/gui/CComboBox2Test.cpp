@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 namespace albumora::gui {
 namespace {
@@ -89,6 +90,24 @@ TEST_F(CComboBox2Test, TheOwnerHearsEveryEditAndEveryPick) {
     ASSERT_EQ(picks.count(), 1);
     // The folder as it was remembered: "/srv/dogs" would be another folder.
     EXPECT_EQ(picks.last().at(0).toString(), QStringLiteral("/srv/Dogs"));
+    EXPECT_EQ(box.currentText(), QStringLiteral("/srv/Dogs"));
+}
+
+TEST_F(CComboBox2Test, EnterIsToldUnlessItPicksAnEntryFromTheList) {
+    QSignalSpy enters(&box, &CComboBox2::enterPressed);
+    QSignalSpy picks(&box, &CComboBox2::entryPicked);
+    // To the window, as a keyboard sends them.
+    QWindow* window = box.windowHandle();
+    QTest::keyClick(window, Qt::Key_D);
+    QTest::keyClick(window, Qt::Key_O);
+    ASSERT_TRUE(box.FilteredListVisible());
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_EQ(picks.count(), 1);
+    EXPECT_EQ(enters.count(), 0);
+
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_EQ(enters.count(), 1);
     EXPECT_EQ(box.currentText(), QStringLiteral("/srv/Dogs"));
 }
 
