@@ -84,4 +84,17 @@ TEST_F(LoginMenuTest, UncheckedModeOpensAModalWindowAfterClosingTheModelessOne) 
 }
 
 }  // namespace
+TEST_F(LoginMenuTest, TheServedSitesComeFirst) {
+    StartMenuIn(m_menu);
+    QStringList entries;
+    for (QAction* action : m_menu.actions()) {
+        if (!action->isSeparator()) {
+            entries << action->text();
+        }
+    }
+    ASSERT_GE(entries.size(), 3);
+    EXPECT_TRUE(entries[1].startsWith(QStringLiteral("花瓣"))) << entries[1].toStdString();
+    EXPECT_EQ(entries[2], QStringLiteral("堆糖"));
+}
+
 }  // namespace albumora::test

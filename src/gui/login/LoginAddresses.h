@@ -17,6 +17,9 @@ inline constexpr const char* kSinaWeiboLoginPage = "https://weibo.com/login.php"
 inline constexpr const char* kTaobaoLoginPage = "https://login.taobao.com/member/login.jhtml";
 inline constexpr const char* k56LoginPage = "http://user.56.com/login/";
 inline constexpr const char* kHupuLoginPage = "https://passport.hupu.com/pc/login";
+// Huaban shows a visitor only the first pins of a board; logged in, all of them.
+inline constexpr const char* kHuabanLoginPage = "https://huaban.com/";
+inline constexpr const char* kDuitangLoginPage = "https://www.duitang.com/";
 // The custom login's start page, from which the user goes to any site's own address.
 inline constexpr const char* kCustomLoginStartPage = "https://www.baidu.com/";
 

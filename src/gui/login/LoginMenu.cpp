@@ -18,6 +18,12 @@ struct FixedLogin {
     const char* startAddress;
 };
 
+// The sites the program serves come first.
+constexpr FixedLogin kServedSiteLogins[] = {
+    {kCmdLoginHuaban, u"花瓣（登录后才能下载整个画板）", kHuabanLoginPage},
+    {kCmdLoginDuitang, u"堆糖", kDuitangLoginPage},
+};
+
 // In menu order, after the QQ Zone entry.
 constexpr FixedLogin kFixedLogins[] = {
     {kCmdLoginTencentWeibo, u"腾讯微博（登录时勾上下次自动登录）", kTencentWeiboHomePage},
@@ -56,6 +62,11 @@ void LoginMenu::fillMenu(QMenu* menu) {
     modeless->setChecked(m_loginWindowModeless);
     connect(modeless, &QAction::toggled, this, &LoginMenu::setLoginWindowModeless);
     m_actions[kCmdLoginWindowModeless] = modeless;
+    menu->addSeparator();
+    for (const FixedLogin& login : kServedSiteLogins) {
+        const QString address = QString::fromLatin1(login.startAddress);
+        addLogin(menu, login.commandId, QString::fromUtf16(login.text), [address] { return address; });
+    }
     menu->addSeparator();
 
     addLogin(menu, kCmdLoginQqZone, QStringLiteral("QQ空间/QQ群"),

@@ -36,6 +36,9 @@ enum LoginCommand : int {
     kCmdLogin56 = 32813,
     kCmdLoginHupu = 32815,
     kCmdLoginCustom = 32795,
+    // The two sites the program downloads from, first in the menu.
+    kCmdLoginHuaban = 32830,
+    kCmdLoginDuitang = 32831,
 };
 
 // The login menu and the login windows it opens, for the main window to host:
