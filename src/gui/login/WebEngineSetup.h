@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 namespace albumora::gui {
 
 // Readies the process for the login browser. Call once, before the QApplication is created.
@@ -10,5 +12,8 @@ void PrepareWebEngine();
 
 // Whether the browser may keep its sandbox for a process of this effective user.
 bool WebEngineSandboxAllowed(unsigned effectiveUserId);
+
+// Chromium's own switches with the window's language added, unless they name one already.
+QByteArray WithWindowLanguage(const QByteArray& chromiumFlags);
 
 }  // namespace albumora::gui
