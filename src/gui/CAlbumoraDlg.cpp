@@ -24,6 +24,7 @@
 #include "core/settings/SettingsStore.h"
 #include "core/sites/SiteRecognition.h"
 #include "gui/CComboBox2.h"
+#include "gui/ElidedLabel.h"
 #include "gui/LinkLabel.h"
 #include "gui/QtText.h"
 #include "gui/grid/CMyGridCtrl.h"
@@ -207,9 +208,11 @@ void CAlbumoraDlg::BuildControls() {
     // Tab follows the row from left to right, and the clear link, made last, stands before 查找.
     setTabOrder(m_restoreOrderLink, m_clearFilterLink);
 
-    m_statusLine1 = new QLabel(this);
+    // A long status text (an incomplete album with a long name) must not widen the window past
+    // the screen: the lines cut their text and show it whole in a tooltip.
+    m_statusLine1 = new ElidedLabel(this);
     m_statusLine1->setObjectName(QStringLiteral("statusLine1"));
-    m_statusLine2 = new QLabel(this);
+    m_statusLine2 = new ElidedLabel(this);
     m_statusLine2->setObjectName(QStringLiteral("statusLine2"));
     m_pictureProgress = new QProgressBar(this);
     m_pictureProgress->setObjectName(QStringLiteral("pictureProgress"));

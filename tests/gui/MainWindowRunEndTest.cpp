@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "MainWindowTest.h"
+#include "gui/QtText.h"
 #include "support/ScopedEnv.h"
 
 namespace albumora::test {
@@ -18,6 +19,21 @@ TEST_F(MainWindowTest, TheBusyBarEndsWithARunWhoseLastAlbumCollectsNothing) {
     StartList("http://www.duitang.com/album/900/");
     ASSERT_TRUE(WaitForDownloadEnd());
     EXPECT_TRUE(WaitUntil([&] { return !progress->isVisible(); }));
+}
+
+TEST_F(MainWindowTest, ALongStatusNeverWidensTheWindow) {
+    OpenWindow();
+    const int width = window().width();
+    const int minimum = window().minimumSizeHint().width();
+    const QString longText = QStringLiteral("相册“%1”不完整").arg(QString(300, QChar(u'长')));
+    window().SetStatusText(StatusLine::Main, gui::ToWString(longText));
+    window().SetStatusText(StatusLine::Progress, gui::ToWString(longText));
+    auto* line = Control<QLabel>("statusLine1");
+    ASSERT_TRUE(WaitUntil([&] { return line->text() == longText; }));
+    window().grab();  // paints the lines as a screen would
+    EXPECT_EQ(window().width(), width);
+    EXPECT_LE(window().minimumSizeHint().width(), minimum);
+    EXPECT_EQ(line->toolTip(), longText);
 }
 
 TEST_F(MainWindowTest, OpenSaysSoWhenNothingCanOpenTheFolder) {
