@@ -211,7 +211,11 @@ TEST_F(MainWindowTest, DownloadWithNothingChosenSaysSo) {
     OpenWindow();
     List(kDuitangUserAddress);
     Control<QPushButton>("downloadButton")->click();
-    ASSERT_TRUE(WaitForDownloadEnd());
+    // Nothing started, so nothing is called unfinished.
+    ASSERT_TRUE(WaitUntil([&] {
+        return window().workflow().downloadState() == DownloadState::Idle &&
+               Control<QLabel>("statusLine1")->text() == QStringLiteral("请先在相册列表中选择要下载的相册。");
+    }));
     QMessageBox* message = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         message = window().findChild<QMessageBox*>();

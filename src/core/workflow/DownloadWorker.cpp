@@ -117,7 +117,14 @@ void Workflow::DownPicFunc() {
     albums.selectedCount = static_cast<int>(positions.size());
     result.error = positions.empty();
     if (positions.empty()) {
+        // Nothing started, so there is no run to call unfinished: the line says what to do.
         m_view.ShowMessage(WString(kMsgNoAlbumChosen));
+        publish(result);
+        m_downloadState = DownloadState::Idle;
+        m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
+        m_view.SetStatusText(StatusLine::Main, WString(kMsgNoAlbumChosen));
+        m_view.SetStatusText(StatusLine::Progress, {});
+        return;
     }
 
     bool asked = false;
