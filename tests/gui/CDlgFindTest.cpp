@@ -157,13 +157,14 @@ TEST_F(DlgFindTest, PreviousWithoutFocusSearchesFromTheLastRowUp) {
     EXPECT_EQ(target.FocusRow(), 4);
 }
 
-TEST_F(DlgFindTest, NoMatchLeavesTheSelectionAndSaysNothing) {
+TEST_F(DlgFindTest, NoMatchLeavesTheSelectionAndSaysNotFound) {
     target.SelectRow(2);
     Next("nowhere");
     Previous("nowhere");
     EXPECT_EQ(target.FocusRow(), 2);
     EXPECT_EQ(SelectedRows(), QList<int>{2});
-    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts,
+              (QStringList{QStringLiteral("未找到“nowhere”"), QStringLiteral("未找到“nowhere”")}));
 }
 
 TEST_F(DlgFindTest, AnEmptyKeywordIsRefusedOnceAndSelectsNothing) {

@@ -114,15 +114,21 @@ bool CDlgFind::RunFilter(FindTarget& target, QWidget* parent, CDlgFind* findBox)
 }
 
 void CDlgFind::FindNext() {
-    if (!Search(m_target.FocusRow(), SearchDirection::Forward)) {
-        Search(-1, SearchDirection::Forward);
+    if (!Search(m_target.FocusRow(), SearchDirection::Forward) && !Search(-1, SearchDirection::Forward)) {
+        SayNotFound();
     }
 }
 
 void CDlgFind::FindPrevious() {
-    if (!Search(m_target.FocusRow(), SearchDirection::Backward)) {
-        Search(m_target.RowCount(), SearchDirection::Backward);
+    if (!Search(m_target.FocusRow(), SearchDirection::Backward) &&
+        !Search(m_target.RowCount(), SearchDirection::Backward)) {
+        SayNotFound();
     }
+}
+
+void CDlgFind::SayNotFound() {
+    // Silence would read as a search that did not run; the row still selected is the last match.
+    m_message(this, QStringLiteral("未找到“%1”").arg(Keyword()));
 }
 
 void CDlgFind::ConfirmFilter() {

@@ -58,6 +58,7 @@ private:
     // True when a row was selected, and when the keyword is empty (after telling the user), so that
     // no second pass runs.
     bool Search(int start, SearchDirection direction);
+    void SayNotFound();
     void CentreOverParent();
 
     FindTarget& m_target;
