@@ -68,7 +68,9 @@ TEST_P(DlgDownSetConfirm, StoresOnlyWhatItAccepts) {
         EXPECT_EQ(Fields(params), Fields(c.stored));
     } else {
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
-        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("参数错误")});
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("参数错误：")))
+            << messages.texts[0].toStdString();
         // A refused value never reaches the record the download reads.
         EXPECT_EQ(Fields(params), Fields(kBefore));
     }
@@ -92,7 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DlgDownSetTest, CancelAfterARefusalSavesNothing) {
     Type({"0", "5", "1", "1"});
     Confirm();
-    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("参数错误")});
+    // The first field that is wrong is named, with what it takes.
+    ASSERT_EQ(messages.texts, QStringList{QStringLiteral("参数错误：线程数须在1到15之间")});
+    Type({"3", "5", "1", "1"});
+    Confirm();
+    EXPECT_EQ(messages.texts.last(), QStringLiteral("参数错误：超时须不少于10秒"));
     dialog.reject();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(Fields(params), Fields(kBefore));

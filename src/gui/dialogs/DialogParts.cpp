@@ -7,7 +7,8 @@
 namespace albumora::gui {
 
 void ShowMessageBox(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+    // What the dialogs have to say is a problem to act on, never a mere notice.
+    QMessageBox::warning(parent, QApplication::applicationDisplayName(), text);
 }
 
 QPushButton* NewConfirmButton() {
