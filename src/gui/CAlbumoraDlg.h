@@ -276,7 +276,9 @@ private:
     LinkLabel* m_failedPicturesLink = nullptr;
     QLabel* m_clearFilterLink = nullptr;  // shown while a filter hides albums
     // The album group's title as the workers last set it, without a filter's note.
-    QString m_groupTitle;  // shown after a run in which pictures failed
+    // The group's title without the filter; the group keeps one from the start, so that the grid
+    // does not move down when the first list gives it one.
+    QString m_groupTitle = QStringLiteral("相册列表");
     QMenu* m_settingsMenu = nullptr;
 };
 

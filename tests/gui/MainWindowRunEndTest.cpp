@@ -1,3 +1,4 @@
+#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -19,6 +20,11 @@ TEST_F(MainWindowTest, TheBusyBarEndsWithARunWhoseLastAlbumCollectsNothing) {
     StartList("http://www.duitang.com/album/900/");
     ASSERT_TRUE(WaitForDownloadEnd());
     EXPECT_TRUE(WaitUntil([&] { return !progress->isVisible(); }));
+}
+
+TEST_F(MainWindowTest, TheAlbumGroupHasItsTitleBeforeTheFirstList) {
+    OpenWindow();
+    EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表"));
 }
 
 TEST_F(MainWindowTest, ALongStatusNeverWidensTheWindow) {
