@@ -311,10 +311,14 @@ void CAlbumoraDlg::RunStartupStep() {
             m_siteSelector->addItem(ToQString(SiteDisplayName(code)));
         }
         // The item index is the site code; the unused code keeps its place but cannot be chosen.
+        // The sites the program does not download from say so where they are chosen.
         if (auto* items = qobject_cast<QStandardItemModel*>(m_siteSelector->model())) {
             for (int code = 0; code < kSiteCodeCount; ++code) {
                 if (SiteDisplayName(code).empty()) {
                     items->item(code)->setEnabled(false);
+                } else if (code != kSiteCodeHuabanDuitang) {
+                    items->item(code)->setText(ToQString(SiteDisplayName(code)) +
+                                               QStringLiteral("（暂不支持）"));
                 }
             }
         }

@@ -22,6 +22,8 @@
 #include <QVBoxLayout>
 
 #include "core/files/FileHelpers.h"
+#include "core/settings/SiteCodes.h"
+#include "core/sites/SiteRecognition.h"
 #include "gui/CAlbumoraDlg.h"
 #include "gui/CComboBox2.h"
 #include "gui/QtText.h"
@@ -45,6 +47,12 @@ void CAlbumoraDlg::OnListButton() {
     if (m_workflow.listState() != ListState::Idle) {
         // Only asks for the stop; the worker resets the button when it has ended.
         m_workflow.OnListButton();
+        return;
+    }
+    // A site the program does not serve is said to be so, rather than another site listed.
+    if (m_siteSelector->currentIndex() != kSiteCodeHuabanDuitang) {
+        ShowMessage(u"“" + SiteDisplayName(m_siteSelector->currentIndex()) +
+                    u"”暂不支持下载：请粘贴花瓣或堆糖的地址，或在网站列表中选择“花瓣 / 堆糖”。");
         return;
     }
     StopRebuild();

@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -5,6 +6,7 @@
 #include <QPushButton>
 
 #include "MainWindowTest.h"
+#include "gui/CComboBox2.h"
 #include "gui/QtText.h"
 #include "support/ScopedEnv.h"
 
@@ -25,6 +27,26 @@ TEST_F(MainWindowTest, TheBusyBarEndsWithARunWhoseLastAlbumCollectsNothing) {
 TEST_F(MainWindowTest, TheAlbumGroupHasItsTitleBeforeTheFirstList) {
     OpenWindow();
     EXPECT_EQ(Control<QGroupBox>("albumGroup")->title(), QStringLiteral("相册列表"));
+}
+
+TEST_F(MainWindowTest, ASiteThatIsNotServedSaysSoInsteadOfListingAnother) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"一"}));
+    OpenWindow();
+    auto* sites = Control<QComboBox>("siteSelector");
+    EXPECT_TRUE(sites->itemText(1).endsWith(QStringLiteral("（暂不支持）")));
+    Control<gui::CComboBox2>("addressBox")->setEditText(QString::fromLatin1(kDuitangUserAddress));
+    sites->setCurrentIndex(1);
+    Control<QPushButton>("listButton")->click();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (QMessageBox* candidate : window().findChildren<QMessageBox*>()) {
+            box = candidate->isVisible() ? candidate : box;
+        }
+        return box != nullptr;
+    }));
+    EXPECT_TRUE(box->text().contains(QStringLiteral("暂不支持下载"))) << box->text().toStdString();
+    EXPECT_TRUE(SharedTestServer().requests().empty());
+    box->close();
 }
 
 TEST_F(MainWindowTest, ALongStatusNeverWidensTheWindow) {
