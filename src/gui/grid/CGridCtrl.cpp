@@ -134,6 +134,9 @@ void CGridCtrl::ClearDataStates() {
 
 void CGridCtrl::SetNumberColumns(std::vector<int> columns) {
     QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Asked for as fixed-pitch too, so that whichever fonts a machine has, one that is gets chosen.
+    digits.setFixedPitch(true);
+    digits.setStyleHint(QFont::Monospace);
     digits.setPointSizeF(font().pointSizeF());
     m_model->SetNumberColumns(std::move(columns), digits);
 }
