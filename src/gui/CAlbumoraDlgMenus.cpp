@@ -45,20 +45,11 @@ QMenuBar* CAlbumoraDlg::BuildMenus() {
 
     FillLoginMenu(bar->addMenu(QStringLiteral("登录(&L)")));
 
-    QMenu* files = bar->addMenu(QStringLiteral("文件(&F)"));
-    for (const auto& [command, text] : {std::pair{32809, QStringLiteral("导出下载文件")},
-                                        std::pair{32810, QStringLiteral("导出迅雷下载列表")},
-                                        std::pair{32811, QStringLiteral("导入下载文件并开始下载")}}) {
-        AddCommand(files, text, command)->setEnabled(false);
-    }
-
+    // No menu holds an item that can never be used: the download-file commands, a feedback page, a
+    // consultation page and a file tool do not come with the program, so they are not offered.
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     connect(AddCommand(help, QStringLiteral("使用说明"), 32806), &QAction::triggered, this,
             &CAlbumoraDlg::OpenUserGuide);
-    // No feedback page, consultation page or file tool comes with the program.
-    AddCommand(help, QStringLiteral("问题反馈"), 32772)->setEnabled(false);
-    AddCommand(help, QStringLiteral("软件咨询"), 32773)->setEnabled(false);
-    AddCommand(help, QStringLiteral("文件处理"), 32807)->setEnabled(false);
     help->addSeparator();
     connect(AddCommand(help, QStringLiteral("版本信息"), 32775), &QAction::triggered, this,
             &CAlbumoraDlg::ShowAbout);

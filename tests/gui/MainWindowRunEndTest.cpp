@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,6 +49,19 @@ TEST_F(MainWindowTest, ASiteThatIsNotServedSaysSoInsteadOfListingAnother) {
     EXPECT_TRUE(box->text().contains(QStringLiteral("暂不支持下载"))) << box->text().toStdString();
     EXPECT_TRUE(SharedTestServer().requests().empty());
     box->close();
+}
+
+TEST_F(MainWindowTest, NoMenuHoldsAnItemThatCanNeverBeUsed) {
+    OpenWindow();
+    for (QAction* menu : window().findChild<QMenuBar*>()->actions()) {
+        // The settings menu's options follow the site; the others never change.
+        if (menu->text().startsWith(QStringLiteral("设置"))) {
+            continue;
+        }
+        for (QAction* item : menu->menu()->actions()) {
+            EXPECT_TRUE(item->isSeparator() || item->isEnabled()) << item->text().toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, ALongStatusNeverWidensTheWindow) {
