@@ -209,10 +209,21 @@ void CAlbumoraDlg::OnExport() {
 
 void CAlbumoraDlg::ShowFailedPictures() {
     const DownloadRunResult result = m_workflow.lastRunResult();
+    // By album, each address with why it failed: what to try again, and whether it is worth it.
     QStringList lines;
-    lines.reserve(static_cast<qsizetype>(result.failedPictureUrls.size()));
-    for (const WString& url : result.failedPictureUrls) {
-        lines.push_back(ToQString(url));
+    QStringList addressesOnly;
+    const WString* album = nullptr;
+    for (const DownloadRunResult::FailedPicture& picture : result.failedPictures) {
+        if (album == nullptr || *album != picture.album) {
+            album = &picture.album;
+            if (!lines.isEmpty()) {
+                lines.push_back(QString());
+            }
+            lines.push_back(QStringLiteral("相册“%1”：").arg(ToQString(picture.album)));
+        }
+        lines.push_back(ToQString(picture.url) + QStringLiteral("    （") + ToQString(picture.reason) +
+                        QStringLiteral("）"));
+        addressesOnly.push_back(ToQString(picture.url));
     }
     QDialog dialog(this);
     dialog.setObjectName(QStringLiteral("failedPicturesDialog"));
@@ -226,8 +237,9 @@ void CAlbumoraDlg::ShowFailedPictures() {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QPushButton* copy = buttons->addButton(QStringLiteral("复制全部"), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("copyFailedPictures"));
+    // The addresses alone, one a line, as a download manager takes them.
     connect(copy, &QPushButton::clicked, &dialog,
-            [addresses] { QApplication::clipboard()->setText(addresses->toPlainText()); });
+            [addressesOnly] { QApplication::clipboard()->setText(addressesOnly.join(QLatin1Char('\n'))); });
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     dialog.resize(640, 360);

@@ -93,7 +93,7 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                     control->setEnabled(true);
                 }
                 m_albumAtWork = -1;
-                if (const auto failed = m_workflow.lastRunResult().failedPictureUrls.size(); failed > 0) {
+                if (const auto failed = m_workflow.lastRunResult().failedPictures.size(); failed > 0) {
                     m_failedPicturesLink->SetLinkText(QStringLiteral("查看下载失败的图片(%1)").arg(failed));
                     m_failedPicturesLink->show();
                 }

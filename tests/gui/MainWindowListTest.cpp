@@ -106,9 +106,12 @@ TEST_F(MainWindowTest, EachAlbumShowsHowItsRunEndedAndTheFailedAddressesCanBeCop
     }});
     emit failedLink->linkActivated(QStringLiteral("#"));
     EXPECT_EQ(answers.answered(), 1);
-    // The picture cut off by the stop is not done, which is no failure of the site's.
-    EXPECT_EQ(shown.toStdString(), "http://c-ssl.duitang.com/uploads/item/p501_1.jpg");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
+    // By album, with why; the picture cut off by the stop is not done, which is no failure.
+    EXPECT_EQ(shown.toStdString(),
+              "相册“坏”：\nhttp://c-ssl.duitang.com/uploads/item/p501_1.jpg    （服务器回答 HTTP 404）");
+    // The copy is the addresses alone, as a download manager takes them.
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "http://c-ssl.duitang.com/uploads/item/p501_1.jpg");
 }
 
 TEST_F(MainWindowTest, DuitangRowsFillWhileTheFetchRunsAndTheCountsFollow) {

@@ -79,7 +79,7 @@ WString Workflow::RenewedPictureUrl(const DownloadJob::Picture& picture) {
     return found == m_renewedUrls.end() ? WString() : found->second;
 }
 
-Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation) {
+Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation, WString& why) {
     const auto picture = m_job.PictureAt(index, generation);
     const auto target = m_job.TargetPath(index);
     if (!picture || !target) {
@@ -137,6 +137,7 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
     if (response.failure == FetchFailure::Cancelled) {
         return PictureEnd::CutOff;
     }
+    why = FetchFailureText(response);
     // The size limits are the user's filter: a picture they keep out is no failure.
     if (response.failure == FetchFailure::SizeLimit) {
         return PictureEnd::Filtered;
@@ -162,7 +163,7 @@ Workflow::DownProcResult Workflow::DownProc() {
     std::atomic<std::uint32_t> skipped{0};
     std::atomic<std::uint32_t> tooLong{0};
     std::atomic<std::uint32_t> cutOff{0};
-    std::vector<WString> failedUrls;  // under the coordinator's lock
+    std::vector<std::pair<WString, WString>> failedUrls;  // under the coordinator's lock
 
     // Each picture thread takes the next picture until none is left, so that its connection to
     // the picture host stays warm from one picture to the next.
@@ -184,8 +185,9 @@ Workflow::DownProcResult Workflow::DownProc() {
                 }
             }
             PictureEnd end = PictureEnd::Failed;
+            WString why;
             try {
-                end = FetchPicture(i, generation);
+                end = FetchPicture(i, generation, why);
             } catch (...) {
                 end = PictureEnd::Failed;
                 // Out of memory or the like: this picture is lost, the album goes on.
@@ -202,7 +204,7 @@ Workflow::DownProcResult Workflow::DownProc() {
                     failed.fetch_add(1);
                     if (const auto picture = m_job.PictureAt(i, generation);
                         picture && failedUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
-                        failedUrls.push_back(picture->url.substr(0, picture->url.find(u"\r\n")));
+                        failedUrls.emplace_back(picture->url.substr(0, picture->url.find(u"\r\n")), why);
                     }
                 } else if (end == PictureEnd::Filtered) {
                     filtered.fetch_add(1);

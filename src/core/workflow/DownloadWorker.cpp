@@ -221,9 +221,9 @@ void Workflow::DownPicFunc() {
         result.picturesNotFetched += album.notFetched;
         result.picturesSkipped += album.skipped;
         result.picturesTooLong += album.tooLong;
-        for (WString& url : album.failedUrls) {
-            if (result.failedPictureUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
-                result.failedPictureUrls.push_back(std::move(url));
+        for (auto& [url, why] : album.failedUrls) {
+            if (result.failedPictures.size() < DownloadRunResult::kMaxFailedPictureUrls) {
+                result.failedPictures.push_back({albumName, std::move(url), std::move(why)});
             }
         }
         // A marker after failures would make a later run skip the pictures that are missing.

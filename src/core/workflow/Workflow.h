@@ -10,6 +10,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/net/URLSource2.h"
@@ -61,8 +62,14 @@ struct DownloadRunResult {
     // One text for each album whose pictures could not all be listed or whose folder could not be
     // made: its name, how far it got, why.
     std::vector<WString> incompleteAlbums;
-    // The addresses of the pictures that could not be saved, at most kMaxFailedPictureUrls.
-    std::vector<WString> failedPictureUrls;
+    // The pictures that could not be saved, at most kMaxFailedPictureUrls: which album, which
+    // address, and why, for the user to read and to try again.
+    struct FailedPicture {
+        WString album;
+        WString url;
+        WString reason;
+    };
+    std::vector<FailedPicture> failedPictures;
     static constexpr std::size_t kMaxFailedPictureUrls = 10000;
     bool stopped = false;
     bool error = false;  // the run could not start (save folder, no album chosen) or broke off
@@ -199,14 +206,15 @@ private:
         std::uint32_t filtered = 0;
         std::uint32_t notFetched = 0;
         std::uint32_t skipped = 0;
-        std::vector<WString> failedUrls;
+        std::vector<std::pair<WString, WString>> failedUrls;  // address and why
         std::uint32_t tooLong = 0;  // among the failed: past the time bound of a picture
     };
     DownProcResult DownProc();
     // CutOff: a stop ended the picture's exchange; it is not done, and no failure of the site's.
     enum class PictureEnd { Saved, Skipped, Filtered, Failed, TooLong, CutOff };
-    // Fetches picture `index` into its file, unless the journal shows it saved before and still there.
-    PictureEnd FetchPicture(std::size_t index, std::uint64_t generation);
+    // Fetches picture `index` into its file, unless the journal shows it saved before and still there;
+    // `why` says what went wrong when it failed.
+    PictureEnd FetchPicture(std::size_t index, std::uint64_t generation, WString& why);
     // True when the journal has picture `index` under its present name, with its file still whole.
     bool AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target);
     // A fresh address for a picture whose signed one expired; empty when the site gives none.

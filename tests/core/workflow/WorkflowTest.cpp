@@ -520,7 +520,7 @@ TEST_F(WorkflowTest, PicturesCutOffByAStopAreNotDoneRatherThanFailed) {
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.picturesFailed, 0u);
     EXPECT_EQ(result.picturesNotFetched, 2u);
-    EXPECT_TRUE(result.failedPictureUrls.empty());
+    EXPECT_TRUE(result.failedPictures.empty());
     EXPECT_EQ(view.statusTexts(StatusLine::Main).back(), u"下载已终止，2张图片未完成");
 }
 
