@@ -296,12 +296,14 @@ bool CGridCtrl::viewportEvent(QEvent* event) {
 
 void CGridCtrl::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
-    const QModelIndex current = currentIndex();
-    if (!hasFocus() || !current.isValid()) {
+    if (!hasFocus()) {
         return;
     }
-    QRect frame = visualRect(current);
-    if (m_listMode) {
+    // A click beside the cells gives the focus without a focus cell: then the frame runs round the
+    // whole grid.
+    const QModelIndex current = currentIndex();
+    QRect frame = current.isValid() ? visualRect(current) : viewport()->rect();
+    if (current.isValid() && m_listMode) {
         const int row = current.row();
         frame = visualRegionForSelection(
                     QItemSelection(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1)))

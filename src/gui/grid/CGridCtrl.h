@@ -85,8 +85,9 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
-    // While the grid has the focus, a dotted frame shows the focus row (list mode) or cell: the cells
-    // draw none, and a selected row looks the same whether or not it holds the focus.
+    // While the grid has the focus, a dotted frame shows the focus row (list mode) or cell, or the
+    // grid itself when there is none: the cells draw none, and a selected row looks the same whether
+    // or not it holds the focus.
     void paintEvent(QPaintEvent* event) override;
     // Coming in from the keyboard without a focus cell, the grid takes its first cell, so that the
     // frame shows where the arrow keys start.
