@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-svg-dev qt6-translations-l10n
     libcurl4-openssl-dev zlib1g-dev libpng-dev nlohmann-json3-dev libssl-dev openssl
     libgtest-dev libcpp-httplib-dev libcli11-dev
-    xvfb xauth fonts-wqy-microhei
+    xvfb xauth fonts-wqy-microhei xdotool python3
     clang libclang-rt-14-dev
     dpkg-dev desktop-file-utils x11-utils
 )
