@@ -2,8 +2,8 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "core/net/HttpHeaderText.h"
 #include "core/sites/DuitangPages.h"
-#include "core/text/CaseFold.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
 #include "core/workflow/SiteWork.h"
@@ -49,15 +49,16 @@ std::int64_t Now() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-bool OpensLikeWebPage(WStringView text) {
-    const size_t start = text.find_first_not_of(u" \t\r\n");
-    return start != WStringView::npos && text[start] == u'<';
+// Enough of a page's start to tell markup from JSON, however much blank space comes first.
+constexpr size_t kPageHeadUnits = 4096;
+
+bool IsWebPage(WStringView text) {
+    return OpensLikeWebPage(ToUtf8(text.substr(0, kPageHeadUnits)));
 }
 
 // The album list of old answered JSON; a web page in its place, or none at all, is today's site.
 bool IsMovedListPage(const CURLSource& response, WStringView text) {
-    return IsGoneAnswer(response) ||
-           (OpensLikeWebPage(text) && text.find(u"\"like_count\"") == WStringView::npos);
+    return IsGoneAnswer(response) || (IsWebPage(text) && text.find(u"\"like_count\"") == WStringView::npos);
 }
 
 ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId);
@@ -84,7 +85,7 @@ ListOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool 
     }
     // A whole web page without the user is today's site; anything else (a torn or undecodable
     // answer) is no page of the site at all.
-    const bool webPage = ToLowerText(text).find(u"<html") != WString::npos;
+    const bool webPage = IsWebPage(text);
     const WString userId = DuitangUserIdFromPage(std::move(text));
     if (userId.empty()) {
         if (canMove && webPage) {
