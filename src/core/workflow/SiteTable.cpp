@@ -17,10 +17,6 @@ constexpr std::array<SiteEntry, kServedSiteCount> kSites{{
 
 }  // namespace
 
-std::span<const SiteEntry, kServedSiteCount> ServedSites() {
-    return kSites;
-}
-
 const SiteEntry* SiteOf(WStringView siteAddress) {
     for (const SiteEntry& site : kSites) {
         if (site.recognises(siteAddress)) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
-#include <span>
 
 #include "core/text/WideText.h"
 #include "core/workflow/SiteAdapters.h"
@@ -22,8 +21,6 @@ struct SiteEntry {
 };
 
 inline constexpr std::size_t kServedSiteCount = 2;
-
-std::span<const SiteEntry, kServedSiteCount> ServedSites();
 
 // The site of an address as the adapters request it (see CanonicalSiteAddress); null for none.
 const SiteEntry* SiteOf(WStringView siteAddress);
