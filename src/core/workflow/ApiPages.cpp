@@ -5,10 +5,6 @@
 
 namespace albumora {
 
-bool PagesStopped(const SiteWork& work) {
-    return work.PagesStopped();
-}
-
 ST_URLREQUEST ApiRequest(const SiteWork& work, WStringView referer) {
     ST_URLREQUEST request = work.NewRequest({});
     request.extraHeaders =

@@ -8,13 +8,9 @@
 #include "core/text/WideText.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/SiteAdapters.h"
+#include "core/workflow/SiteWork.h"
 
 namespace albumora {
-
-class SiteWork;
-
-// Whether a stop was asked of the page requests (SiteWork::PagesStopped, for the template below).
-bool PagesStopped(const SiteWork& work);
 
 // A request to a site's JSON interface, as its own pages send it.
 ST_URLREQUEST ApiRequest(const SiteWork& work, WStringView referer);
@@ -34,9 +30,9 @@ auto FetchApiData(const SiteWork& work, const ST_URLREQUEST& request, WStringVie
     WString problem;
     CURLSource response;
     if (!FetchApiPage(request, pageName, body, problem, response)) {
-        failure = IncompleteUnlessStopped(PagesStopped(work), IsGoneAnswer(response)
-                                                                  ? MissingPageText(pageName, response)
-                                                                  : std::move(problem));
+        failure = IncompleteUnlessStopped(work.PagesStopped(), IsGoneAnswer(response)
+                                                                   ? MissingPageText(pageName, response)
+                                                                   : std::move(problem));
         return {};
     }
     auto parsed = parse(std::string_view(body));
