@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "MainWindowTest.h"
+#include "gui/AccessKeyButton.h"
 #include "gui/CComboBox2.h"
 #include "gui/grid/CMyGridCtrl.h"
 #include "support/TestWebServer.h"
