@@ -53,7 +53,6 @@ class CAlbumoraDlg final : public QDialog, public WorkflowView {
     Q_OBJECT
 
 public:
-    static constexpr int kThumbsPerRow = 6;
     static constexpr QSize kThumbnailSize{113, 120};
 
     // `settingsFolder` ends in '/'; the cookie store and the clock must outlive the window.

@@ -255,7 +255,7 @@ void CAlbumoraDlg::OpenUserGuide() {
 void CAlbumoraDlg::SetUpGrid() {
     ++m_gridGeneration;
     if (m_pictureView) {
-        m_grid->SetUpThumbnailView(kThumbsPerRow, kThumbnailSize);
+        m_grid->SetUpThumbnailView(kThumbnailSize);
     } else {
         m_grid->SetUpListView();
     }

@@ -115,7 +115,8 @@ TEST(CMyGridCtrlTest, ExportOfTheHeaderAloneWritesAnEmptyFile) {
 
 TEST(CMyGridCtrlTest, ThumbnailViewPlacesSixAlbumsARowAndChoosesOnlyCellsWithAlbums) {
     CMyGridCtrl grid;
-    grid.SetUpThumbnailView(6, QSize(113, 120));
+    grid.resize(800, 400);
+    grid.SetUpThumbnailView(QSize(113, 120));
     EXPECT_EQ(grid.GetFixedRowCount(), 0);
     EXPECT_EQ(grid.columnWidth(0), 121);
     for (int position = 0; position < 8; ++position) {
@@ -135,10 +136,36 @@ TEST(CMyGridCtrlTest, ThumbnailViewPlacesSixAlbumsARowAndChoosesOnlyCellsWithAlb
     EXPECT_EQ(grid.ChosenAlbums(8), std::vector<int>{6});
 }
 
+TEST(CMyGridCtrlTest, ThumbnailsFillTheWidthAndKeepOrderSelectionAndFocusWhenItChanges) {
+    CMyGridCtrl grid;
+    grid.resize(800, 400);
+    grid.show();
+    grid.SetUpThumbnailView(QSize(113, 120));
+    for (int position = 0; position < 14; ++position) {
+        grid.PlaceThumbnail(position, Album(u"册" + IntToText(position)));
+    }
+    grid.SetSelectedRange(1, 1, 1, 2);  // albums 7 and 8
+    grid.SetFocusCell(1, 2);
+
+    grid.resize(1700, 400);
+    ASSERT_EQ(grid.GetColumnCount(), 13);
+    EXPECT_EQ(grid.GetItemText(1, 0), QStringLiteral("14.册13"));
+    EXPECT_EQ(grid.GetItemData(0, 12), 12);
+    EXPECT_EQ(grid.ChosenAlbums(14), (std::vector<int>{7, 8}));
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 8));
+
+    grid.resize(400, 400);
+    ASSERT_EQ(grid.GetColumnCount(), 3);
+    EXPECT_EQ(grid.GetRowCount(), 5);
+    EXPECT_EQ(grid.GetItemText(4, 1), QStringLiteral("14.册13"));
+    EXPECT_EQ(grid.ChosenAlbums(14), (std::vector<int>{7, 8}));
+    EXPECT_EQ(grid.currentIndex(), grid.model()->index(2, 2));
+}
+
 TEST(CMyGridCtrlTest, ASelectedThumbnailIsTintedAndFramedOverItsCover) {
     CMyGridCtrl grid;
     grid.resize(900, 300);
-    grid.SetUpThumbnailView(6, QSize(113, 120));
+    grid.SetUpThumbnailView(QSize(113, 120));
     QPixmap cover(113, 120);
     cover.fill(Qt::red);
     for (int position = 0; position < 2; ++position) {

@@ -112,6 +112,10 @@ void CGridCtrl::SetItemImage(int row, int column, int image) {
     m_model->SetImage(ModelRow(row), column, image);
 }
 
+int CGridCtrl::GetItemImage(int row, int column) const {
+    return m_model->Cell(ModelRow(row), column).image;
+}
+
 void CGridCtrl::SetItemData(int row, int column, int value) {
     m_model->SetData(ModelRow(row), column, value);
 }

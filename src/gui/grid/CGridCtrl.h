@@ -39,6 +39,7 @@ public:
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
     void SetItemImage(int row, int column, int image);
+    int GetItemImage(int row, int column) const;
     void SetItemData(int row, int column, int value);
     int GetItemData(int row, int column) const;
     bool IsCellSelected(int row, int column) const;

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelection>
+#include <QScrollBar>
 
 #include "core/workflow/AlbumRows.h"
 #include "gui/QtText.h"
@@ -50,21 +52,89 @@ void CMyGridCtrl::SetUpListView() {
     horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
-void CMyGridCtrl::SetUpThumbnailView(int columns, QSize thumbnailSize) {
+void CMyGridCtrl::SetUpThumbnailView(QSize thumbnailSize) {
     DeleteAllItems();
     m_thumbnailView = true;
-    m_thumbnailColumns = std::max(columns, 1);
+    m_thumbnailCellWidth = thumbnailSize.width() + kThumbnailMargin;
+    m_thumbnailColumns = FittingThumbnailColumns();
+    m_thumbnailsPlaced = 0;
     SetListMode(false);
     SetFixedRowCount(0);
     SetColumnCount(m_thumbnailColumns);
     SetRowCount(0);
     SetDefaultRowHeight(thumbnailSize.height() + kThumbnailRowMargin);
     for (int column = 0; column < m_thumbnailColumns; ++column) {
-        SetColumnWidth(column, thumbnailSize.width() + kThumbnailMargin);
+        SetColumnWidth(column, m_thumbnailCellWidth);
     }
     SetStateColumns(-1, -1);
     SetNumberColumns({});
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+}
+
+int CMyGridCtrl::FittingThumbnailColumns() const {
+    const int width = contentsRect().width() - verticalScrollBar()->sizeHint().width();
+    return std::max(1, width / m_thumbnailCellWidth);
+}
+
+void CMyGridCtrl::resizeEvent(QResizeEvent* event) {
+    CGridCtrl::resizeEvent(event);
+    if (m_thumbnailView) {
+        if (const int columns = FittingThumbnailColumns(); columns != m_thumbnailColumns) {
+            ReflowThumbnails(columns);
+        }
+    }
+}
+
+void CMyGridCtrl::ReflowThumbnails(int columns) {
+    struct Cell {
+        QString text;
+        int image;
+        int data;
+        bool selected;
+    };
+    std::vector<Cell> cells;
+    cells.reserve(static_cast<size_t>(m_thumbnailsPlaced));
+    for (int position = 0; position < m_thumbnailsPlaced; ++position) {
+        const int row = position / m_thumbnailColumns;
+        const int column = position % m_thumbnailColumns;
+        cells.push_back({GetItemText(row, column), GetItemImage(row, column), GetItemData(row, column),
+                         IsCellSelected(row, column)});
+    }
+    const QModelIndex focus = currentIndex();
+    const int focusPosition = focus.isValid() ? focus.row() * m_thumbnailColumns + focus.column() : -1;
+    const int scrolledTo = rowAt(0) * m_thumbnailColumns;
+
+    m_thumbnailColumns = columns;
+    SetRowCount(0);
+    SetColumnCount(columns);
+    for (int column = 0; column < columns; ++column) {
+        SetColumnWidth(column, m_thumbnailCellWidth);
+    }
+    QItemSelection selection;
+    for (int position = 0; position < static_cast<int>(cells.size()); ++position) {
+        const int row = position / columns;
+        const int column = position % columns;
+        if (column == 0) {
+            InsertRow();
+        }
+        const Cell& cell = cells[static_cast<size_t>(position)];
+        SetItemText(row, column, cell.text);
+        SetItemImage(row, column, cell.image);
+        SetItemData(row, column, cell.data);
+        if (cell.selected) {
+            const QModelIndex index = model()->index(row, column);
+            selection.select(index, index);
+        }
+    }
+    if (focusPosition >= 0 && focusPosition < static_cast<int>(cells.size())) {
+        selectionModel()->setCurrentIndex(model()->index(focusPosition / columns, focusPosition % columns),
+                                          QItemSelectionModel::NoUpdate);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    // The album that was at the top stays in sight.
+    if (scrolledTo > 0) {
+        scrollTo(model()->index(scrolledTo / columns, 0), QAbstractItemView::PositionAtTop);
+    }
 }
 
 void CMyGridCtrl::AddAlbumRow(int position, const ST_PERLISTRECORD& album, WStringView filter) {
@@ -87,10 +157,11 @@ void CMyGridCtrl::PlaceThumbnail(int position, const ST_PERLISTRECORD& album) {
     }
     const int row = position / m_thumbnailColumns;
     const int column = position % m_thumbnailColumns;
+    m_thumbnailsPlaced = std::max(m_thumbnailsPlaced, position + 1);
     while (GetRowCount() <= row) {
         InsertRow();
     }
-    SetItemText(row, column, ToQString(IntToText(position + 1) + u"." + album.name));
+    SetItemText(row, column, ToQString(IntToText(position + 1) + u"." + ShownAlbumName(album)));
     SetItemImage(row, column, album.thumbIndex);
     SetItemData(row, column, position);
 }

@@ -22,7 +22,9 @@ public:
 
     // Clears the grid and lays it out for one view.
     void SetUpListView();
-    void SetUpThumbnailView(int columns, QSize thumbnailSize);
+    // The thumbnail view has as many columns as the grid's width holds, and lays its cells out
+    // again when the width changes.
+    void SetUpThumbnailView(QSize thumbnailSize);
     bool thumbnailView() const { return m_thumbnailView; }
 
     // List view: appends the album's row unless `filter` is set and the name does not contain it.
@@ -40,9 +42,20 @@ public:
     // Writes ExportText() to `path`, replacing the file; false when it cannot be written.
     bool ExportTo(const QString& path) const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Columns that fit the grid's width, as if the vertical scroll bar were shown, so that the bar
+    // coming or going never changes the count.
+    int FittingThumbnailColumns() const;
+    // Places the cells again in `columns` columns, keeping their order, selection and focus.
+    void ReflowThumbnails(int columns);
+
     bool m_thumbnailView = false;
     int m_thumbnailColumns = 1;
+    int m_thumbnailCellWidth = 1;
+    int m_thumbnailsPlaced = 0;
 };
 
 }  // namespace albumora::gui
