@@ -29,6 +29,7 @@ struct ST_PERLISTRECORD {
     std::int32_t createdTime = 0;
     std::int32_t listIndex = 0;  // position at which it entered the list; sorting keeps it
     std::int32_t thumbIndex = -1;
+    bool nameCut = false;  // the site's name was longer than a shown name may be
 };
 
 // The albums of the last list fetch, in display order. The list worker appends while the interface

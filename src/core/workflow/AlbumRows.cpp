@@ -1,5 +1,7 @@
 #include "core/workflow/AlbumRows.h"
 
+#include <algorithm>
+
 #include "core/text/CodePage.h"
 
 namespace albumora {
@@ -20,10 +22,19 @@ WString AlbumNoteText(std::int32_t accessFlags) {
     return {};
 }
 
+WString ShownAlbumName(const ST_PERLISTRECORD& album) {
+    if (!album.nameCut) {
+        return album.name;
+    }
+    WString shown = album.name;
+    shown.insert(std::min(kShownNameLength, shown.size()), u"…");
+    return shown;
+}
+
 AlbumRowTexts MakeAlbumRowTexts(const ST_PERLISTRECORD& album, int rowNumber) {
     return {
         FormatNumber("%04d", rowNumber),
-        album.name,
+        ShownAlbumName(album),
         album.pictureCount == -1 ? WString(u"未知")
                                  : FormatNumber("%4u", static_cast<unsigned>(album.pictureCount)),
         AlbumNoteText(album.accessFlags),

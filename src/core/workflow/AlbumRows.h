@@ -8,6 +8,13 @@
 
 namespace albumora {
 
+// The longest album name kept; a longer one is cut, for the folder as for the list.
+inline constexpr std::size_t kShownNameLength = 80;
+
+// The name as the list shows it: a cut name ends its cut part with "…", so that nobody takes it
+// for the whole name; a suffix that made it unique follows.
+WString ShownAlbumName(const ST_PERLISTRECORD& album);
+
 // The visible columns of an album's list row: number, name, count, note.
 using AlbumRowTexts = std::array<WString, 4>;
 

@@ -20,6 +20,7 @@
 #include "core/sites/SiteRecognition.h"
 #include "core/text/CaseFold.h"
 #include "core/text/Utf16Bytes.h"
+#include "core/workflow/AlbumRows.h"
 #include "core/workflow/Messages.h"
 #include "core/workflow/PictureNaming.h"
 #include "core/workflow/SiteTable.h"
@@ -27,10 +28,6 @@
 namespace albumora {
 
 namespace {
-
-// The grid shows at most this much of a name, and everything named after the album uses the
-// same cut.
-constexpr size_t kShownNameLength = 80;
 
 void JoinIfDone(std::thread& thread) {
     if (thread.joinable()) {
@@ -268,6 +265,7 @@ void Workflow::AddAlbum(ST_PERLISTRECORD record) {
     // still get folders of their own.
     if (record.name.size() > kShownNameLength) {
         record.name.resize(kShownNameLength);
+        record.nameCut = true;
     }
     const size_t length = albums.AddAlbumRecord(record);
     if (length > 0) {
