@@ -126,9 +126,9 @@ void CAlbumoraDlg::BuildControls() {
     root->addWidget(m_albumGroup, 1);
 
     auto* optionRow = new QHBoxLayout;
-    m_selectAllBox = new QCheckBox(QStringLiteral("全选"), this);
+    m_selectAllBox = new QCheckBox(QStringLiteral("全选(&A)"), this);
     m_selectAllBox->setObjectName(QStringLiteral("selectAllBox"));
-    m_pictureViewBox = new QCheckBox(QStringLiteral("预览图"), this);
+    m_pictureViewBox = new QCheckBox(QStringLiteral("预览图(&V)"), this);
     m_pictureViewBox->setObjectName(QStringLiteral("pictureViewBox"));
     m_ratingSortLink = MakeLink(QStringLiteral("好评"), QStringLiteral("ratingSortLink"), this);
     m_ratingLink2 = MakeLink(QStringLiteral("最新"), QStringLiteral("ratingLink2"), this);

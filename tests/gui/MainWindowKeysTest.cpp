@@ -80,6 +80,18 @@ TEST_F(MainWindowTest, AButtonIsPressedByTheAccessKeyItShowsWhateverItsText) {
     ASSERT_TRUE(WaitForListEnd());
 }
 
+TEST_F(MainWindowTest, TheCheckBoxesAreTickedByTheirAccessKeys) {
+    ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二"}));
+    OpenWindow();
+    List(kDuitangUserAddress);
+    Control<gui::CComboBox2>("addressBox")->setFocus();
+
+    Press(window(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(WaitUntil([&] { return window().grid()->ChosenAlbums(2).size() == 2; }));
+    Press(window(), Qt::Key_V, Qt::AltModifier);
+    EXPECT_TRUE(WaitUntil([&] { return window().grid()->thumbnailView(); }));
+}
+
 TEST_F(MainWindowTest, AFocusedButtonIsPressedByEnter) {
     ServeDuitangUser(SharedTestServer(), DuitangUser({"一", "二"}));
     OpenWindow();
