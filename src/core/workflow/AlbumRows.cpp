@@ -26,9 +26,8 @@ WString ShownAlbumName(const ST_PERLISTRECORD& album) {
     if (!album.nameCut) {
         return album.name;
     }
-    WString shown = album.name;
-    shown.insert(std::min(kShownNameLength, shown.size()), u"…");
-    return shown;
+    const std::size_t cut = std::min(kShownNameLength, album.name.size());
+    return album.name.substr(0, cut) + u"…" + album.name.substr(cut);
 }
 
 AlbumRowTexts MakeAlbumRowTexts(const ST_PERLISTRECORD& album, int rowNumber) {
