@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <optional>
 
+#include "core/files/DescriptorIo.h"
 #include "core/net/URLSource2.h"
 
 namespace albumora::cli {
@@ -103,12 +103,7 @@ ExitCode FetchCommand::Run(CliContext& context) {
     }
     if (intoSpecialFile) {
         const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC);
-        bool written = fd >= 0;
-        for (size_t done = 0; written && done < response.body.size();) {
-            const ssize_t n = ::write(fd, response.body.data() + done, response.body.size() - done);
-            written = n > 0 || (n < 0 && errno == EINTR);
-            done += n > 0 ? static_cast<size_t>(n) : 0;
-        }
+        const bool written = fd >= 0 && WriteAll(fd, response.body);
         if (fd < 0 || ::close(fd) != 0 || !written) {
             std::fprintf(stderr, "albumora-cli fetch: cannot write '%s'\n", output.c_str());
             return ExitCode::Failed;

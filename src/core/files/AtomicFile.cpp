@@ -8,25 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/files/DescriptorIo.h"
 #include "core/files/TemporaryFiles.h"
 
 namespace albumora {
 
 namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -106,17 +93,7 @@ std::optional<std::string> ReadFileHead(const std::string& path, std::size_t max
     std::string bytes;
     bytes.resize(std::min<std::size_t>(maxBytes, static_cast<std::size_t>(info.st_size)));
     // A read error keeps what came before it, as a short file would.
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
+    const std::size_t got = ReadFully(fd, bytes.data(), bytes.size()).count;
     ::close(fd);
     bytes.resize(got);
     return bytes;

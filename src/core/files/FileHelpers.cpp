@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/files/DescriptorIo.h"
 #include "core/text/CaseFold.h"
 
 namespace albumora {
@@ -152,15 +153,9 @@ bool FixPictureExtension(WString& path, WStringView defaultExtension) {
         }
         return false;
     }
+    // A short or unreadable file leaves zeros where its header would be, which match no type.
     std::array<unsigned char, 7> header{};
-    std::size_t got = 0;
-    while (got < header.size()) {
-        const ssize_t n = ::read(fd, header.data() + got, header.size() - got);
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
+    ReadFully(fd, header.data(), header.size());
     ::close(fd);
 
     // Only a dot of the file name itself starts the extension, never one in a folder name.

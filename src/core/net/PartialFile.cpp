@@ -3,9 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
+#include <string_view>
 
+#include "core/files/DescriptorIo.h"
 #include "core/files/TemporaryFiles.h"
 
 namespace albumora {
@@ -32,21 +33,10 @@ bool PartialFile::Open() {
 }
 
 bool PartialFile::Write(const char* data, std::size_t length) {
-    while (length > 0) {
-        if (m_fd < 0) {
-            return false;
-        }
-        const ssize_t written = ::write(m_fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        length -= static_cast<std::size_t>(written);
+    if (length == 0) {
+        return true;
     }
-    return true;
+    return m_fd >= 0 && WriteAll(m_fd, std::string_view(data, length));
 }
 
 bool PartialFile::Commit() {

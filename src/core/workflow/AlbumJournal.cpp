@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <vector>
 
 #include "core/files/AtomicFile.h"
+#include "core/files/DescriptorIo.h"
 
 namespace albumora {
 
@@ -149,7 +149,7 @@ bool AlbumJournal::Open(const WString& albumFolder) {
     m_fd = OpenForAppending(path, true);
     // A torn last line must not glue itself to the next one appended.
     if (m_fd >= 0 && torn) {
-        [[maybe_unused]] const ssize_t n = ::write(m_fd, "\n", 1);
+        [[maybe_unused]] const bool ended = WriteAll(m_fd, "\n");
     }
     return m_fd >= 0;
 }
@@ -202,12 +202,8 @@ bool AlbumJournal::Record(const WString& url, const Entry& entry) {
     if (m_fd < 0) {
         return false;
     }
-    // One write for the whole line: appends of whole lines are what a crash can leave.
-    ssize_t written = 0;
-    do {
-        written = ::write(m_fd, line.data(), line.size());
-    } while (written < 0 && errno == EINTR);
-    return written == static_cast<ssize_t>(line.size());
+    // The whole line in one call: appends of whole lines are what a crash can leave.
+    return WriteAll(m_fd, line);
 }
 
 }  // namespace albumora
