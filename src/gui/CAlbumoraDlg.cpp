@@ -1,7 +1,5 @@
 #include "gui/CAlbumoraDlg.h"
 
-#include "gui/GridFindTarget.h"
-
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -26,7 +24,6 @@
 #include "gui/LinkLabel.h"
 #include "gui/QtText.h"
 #include "gui/grid/CMyGridCtrl.h"
-#include "gui/grid/CoverPool.h"
 
 namespace albumora::gui {
 
@@ -57,20 +54,17 @@ QPushButton* MakeButton(const QString& text, char16_t key, const QString& object
 CAlbumoraDlg::CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock,
                            QWidget* parent)
     : QDialog(parent), m_workflow(*this, std::move(settingsFolder), cookieStore, clock), m_gate(this) {
-    m_covers = std::make_unique<CoverPool>(
-        m_workflow, kThumbnailSize, devicePixelRatioF(), [this](CoverPool::Cover cover) {
-            Post([this, cover = std::move(cover)] { ShowCover(cover.position, cover.url, cover.image); });
-        });
     setWindowTitle(QStringLiteral("Albumora"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setAcceptDrops(true);
     BuildControls();
+    m_gridPresenter = std::make_unique<AlbumGridPresenter>(*m_grid, m_workflow);
+    ConnectGridPresenter();
     // A paste and Enter is all a list takes.
     m_addressBox->setFocus();
     ConnectSecondaryWindows();
     LoadSettingsAndHistories();
     TakeClipboardAddress();
-    SetUpGrid();
     // The start-up step runs once the window's owner has shown the splash window.
     QMetaObject::invokeMethod(this, &CAlbumoraDlg::RunStartupStep, Qt::QueuedConnection);
 }
@@ -207,10 +201,7 @@ void CAlbumoraDlg::BuildControls() {
     connect(m_downloadButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnDownloadButton);
     connect(m_chooseFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnChooseSaveFolder);
     connect(m_openFolderButton, &QPushButton::clicked, this, &CAlbumoraDlg::OnOpenFolder);
-    connect(m_selectAllBox, &QCheckBox::clicked, this, &CAlbumoraDlg::OnSelectAll);
     connect(m_pictureViewBox, &QCheckBox::clicked, this, &CAlbumoraDlg::OnPictureViewToggled);
-    connect(m_ratingSortLink, &QLabel::linkActivated, this, &CAlbumoraDlg::OnRatingSort);
-    connect(m_restoreOrderLink, &QLabel::linkActivated, this, &CAlbumoraDlg::OnRestoreOrder);
     connect(m_vendorLink, &QLabel::linkActivated, this, &CAlbumoraDlg::OpenUserGuide);
     connect(m_findLink, &QLabel::linkActivated, this, &CAlbumoraDlg::findRequested);
     connect(m_filterLink, &QLabel::linkActivated, this, [this] {
@@ -334,10 +325,7 @@ bool CAlbumoraDlg::OnUiThread() const {
 void CAlbumoraDlg::Shutdown() {
     m_gate.Close();
     m_workflow.RequestStop();
-    ViewState rebuilding = ViewState::Rebuilding;
-    m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
-    m_covers->Cancel();
-    JoinRebuildThread();
+    m_gridPresenter->StopRebuild();
     m_workflow.WaitForWorkers();
 }
 

@@ -1,22 +1,17 @@
 #pragma once
 
-#include <QColor>
 #include <QDialog>
-#include <QImage>
 #include <QPushButton>
-#include <QSize>
-#include <atomic>
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
-#include <unordered_map>
 
 #include "core/util/Clock.h"
 #include "core/workflow/Workflow.h"
 #include "core/workflow/WorkflowView.h"
+#include "gui/RunOnThreadOf.h"
 #include "gui/UiCallGate.h"
+#include "gui/grid/AlbumGridPresenter.h"
 
 class QAction;
 class QCheckBox;
@@ -35,26 +30,18 @@ namespace albumora::gui {
 
 class CComboBox2;
 class CDlgFind;
-class GridFindTarget;
 class CMyGridCtrl;
-class CoverPool;
 class LinkLabel;
 class LoginMenu;
-
-// Where a rebuild of the grid stands. The rebuild thread reads it; the window's thread writes it, and
-// a closing window asks the rebuild to stop from there too.
-enum class ViewState : std::uint8_t { Idle, Rebuilding, StopRequested };
 
 // The main window: the address and save-folder boxes, the album grid, the buttons, links and status
 // lines, and the menus. It owns the workflow, presses its buttons, and is the view of its workers:
 // what a worker shows is queued onto the window's thread, and a worker that needs an answer waits for
-// it there.
+// it there. What the workers show in the album grid goes to the grid's presenter.
 class CAlbumoraDlg final : public QDialog, public WorkflowView {
     Q_OBJECT
 
 public:
-    static constexpr QSize kThumbnailSize{113, 120};
-
     // `settingsFolder` ends in '/'; the cookie store and the clock must outlive the window.
     CAlbumoraDlg(std::string settingsFolder, CookieStore* cookieStore, Clock& clock = SystemClock::Instance(),
                  QWidget* parent = nullptr);
@@ -67,9 +54,9 @@ public:
     // Set once the start-up step has run; the list button does nothing before.
     bool isReady() const { return m_workflow.ready(); }
     // Where a rebuild of the grid stands (sorts, filter, view switch).
-    ViewState viewState() const { return m_viewState; }
+    ViewState viewState() const { return m_gridPresenter->viewState(); }
     // The keyword of the filter that is on; empty for none.
-    const WString& filterText() const { return m_filterText; }
+    const WString& filterText() const { return m_gridPresenter->filterText(); }
     bool loginWindowModeless() const;
     LoginMenu* loginMenu() const { return m_loginMenu; }
 
@@ -115,8 +102,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Closing during a download asks first: Alt+F4 at picture 3 of 20 would lose the rest.
     void closeEvent(QCloseEvent* event) override;
-    // 全选 shows whether every album is selected, however the selection was made.
-    void ReflectSelectionInSelectAll();
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -136,46 +121,21 @@ private:
     void OnDownloadButton();
     void OnChooseSaveFolder();
     void OnOpenFolder();
-    void OnSelectAll(bool checked);
     void OnPictureViewToggled(bool checked);
-    void OnRatingSort();
-    void OnRestoreOrder();
     void OnExport();
     void OpenUserGuide();
     // The addresses of the last run's failed pictures, to read and copy.
     void ShowFailedPictures();
 
-    // --- grid ---
-    // Lays the grid out for the current view, which also unchecks "全选".
-    void SetUpGrid();
-    // Shows album `position` on the window's thread; an entry meant for an earlier set-up of the
-    // grid is dropped.
-    void ShowGridEntry(int generation, int position);
-    // A cover has arrived: it goes to its album, unless the album at its position has changed.
-    void ShowCover(int position, const WString& url, const QImage& cover);
+    // --- around the grid ---
+    // The controls that show what the grid's presenter reports.
+    void ConnectGridPresenter();
     // The group title and the clear link tell whether a filter hides albums.
     void ShowFilterState(const QString& keyword);
-    // Builds the rows again from the album list on the window's thread (sorts and filter).
-    void RebuildGridNow();
-    void StopRebuild();
-    void StartRebuildThread();
-    void RebuildLoop();
-    void FinishRebuild();
-    void JoinRebuildThread();
-
-    // --- album states in a run ---
-    struct AlbumStateShown {
-        QString text;
-        QColor colour;
-    };
     // The bar runs without a count: a list or an album's collection is under way.
     void ShowBusyBar();
     // A new list or download: the last run's states and failed pictures are no longer shown.
     void ForgetRunStates();
-    // Shows album `position`'s state in the grid and remembers it for the grid's next set-up.
-    void SetAlbumState(int position, const AlbumStateShown& state);
-    // Puts the remembered states on the albums' present positions.
-    void ReapplyAlbumStates();
 
     // --- the other windows (CAlbumoraDlgWindows.cpp) ---
     void ConnectSecondaryWindows();
@@ -192,7 +152,9 @@ private:
     bool OnUiThread() const;
     // Runs `call` on the window's thread: at once when already there, else queued.
     template <typename F>
-    void Post(F&& call);
+    void Post(F&& call) {
+        RunOnThreadOf(this, std::forward<F>(call));
+    }
     // Stops and waits for every worker; answers pending questions with no.
     void Shutdown();
     // The texts the workers read, kept in step with the boxes.
@@ -202,19 +164,8 @@ private:
 
     Workflow m_workflow;
     UiCallGate m_gate;
-    std::thread m_rebuildThread;
-    std::atomic<ViewState> m_viewState{ViewState::Idle};
-    WString m_filterText;
-    std::atomic<bool> m_pictureView{false};
-    // Counts the set-ups of the grid.
-    std::atomic<int> m_gridGeneration{0};
-    std::unique_ptr<GridFindTarget> m_findTarget;
-    // Window's thread only. The states of the last run's albums by their list index, which sorting
-    // keeps; the album whose pictures are at work.
-    std::unordered_map<int, AlbumStateShown> m_albumStates;
-    int m_albumAtWork = -1;
-    // After the workflow, which its threads read.
-    std::unique_ptr<CoverPool> m_covers;
+    // After the workflow, which its cover threads read.
+    std::unique_ptr<AlbumGridPresenter> m_gridPresenter;
     CDlgFind* m_findBox = nullptr;
     LoginMenu* m_loginMenu = nullptr;
 
@@ -257,14 +208,5 @@ private:
     QString m_groupTitle = QStringLiteral("相册列表");
     QMenu* m_settingsMenu = nullptr;
 };
-
-template <typename F>
-void CAlbumoraDlg::Post(F&& call) {
-    if (OnUiThread()) {
-        call();
-    } else {
-        QMetaObject::invokeMethod(this, std::forward<F>(call), Qt::QueuedConnection);
-    }
-}
 
 }  // namespace albumora::gui

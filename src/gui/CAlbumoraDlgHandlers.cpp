@@ -1,4 +1,4 @@
-// The buttons, links, check boxes and drops of the main window, and the grid's set-up and rebuilds.
+// The buttons, links, check boxes and drops of the main window, and the controls around the grid.
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -11,7 +11,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -29,7 +28,6 @@
 #include "gui/QtText.h"
 #include "gui/UserGuide.h"
 #include "gui/grid/CMyGridCtrl.h"
-#include "gui/grid/CoverPool.h"
 
 namespace albumora::gui {
 
@@ -55,9 +53,7 @@ void CAlbumoraDlg::OnListButton() {
                     u"”暂不支持下载：请粘贴花瓣或堆糖的地址，或在网站列表中选择“花瓣 / 堆糖”。");
         return;
     }
-    StopRebuild();
-    SetUpGrid();
-    m_grid->ClearImages();
+    m_gridPresenter->ClearForNewList();
     m_workflow.OnListButton();
 }
 
@@ -111,23 +107,35 @@ void CAlbumoraDlg::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
-void CAlbumoraDlg::OnSelectAll(bool checked) {
-    if (checked) {
-        m_grid->SelectAllCells();
-    } else {
-        m_grid->ClearSelectionAndFocus();
-    }
+void CAlbumoraDlg::ConnectGridPresenter() {
+    connect(m_gridPresenter.get(), &AlbumGridPresenter::filterShown, this, &CAlbumoraDlg::ShowFilterState);
+    connect(m_gridPresenter.get(), &AlbumGridPresenter::everyAlbumSelected, this, [this](bool all) {
+        const QSignalBlocker quiet(m_selectAllBox);
+        m_selectAllBox->setChecked(all);
+    });
+    connect(m_gridPresenter.get(), &AlbumGridPresenter::ratingOrderShown, this, [this](bool descending) {
+        m_ratingSortLink->setText(descending ? kRatingDescending : kRatingAscending);
+    });
+    connect(m_selectAllBox, &QCheckBox::clicked, this, [this](bool checked) {
+        if (checked) {
+            m_gridPresenter->SelectAll();
+        } else {
+            m_gridPresenter->ClearSelection();
+        }
+    });
+    connect(m_ratingSortLink, &QLabel::linkActivated, m_gridPresenter.get(),
+            &AlbumGridPresenter::SortByRating);
+    connect(m_restoreOrderLink, &QLabel::linkActivated, m_gridPresenter.get(),
+            &AlbumGridPresenter::RestoreListOrder);
 }
 
 void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
-    if (m_viewState != ViewState::Idle) {
+    if (m_gridPresenter->viewState() != ViewState::Idle) {
         const auto answer =
             QMessageBox::question(this, QStringLiteral("提示"), QStringLiteral("模式转换未完成,是否中断?"),
                                   QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
-            ViewState rebuilding = ViewState::Rebuilding;
-            m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
-            m_covers->Cancel();
+            m_gridPresenter->RequestRebuildStop();
         }
         const QSignalBlocker quiet(m_pictureViewBox);
         m_pictureViewBox->setChecked(!checked);
@@ -138,42 +146,11 @@ void CAlbumoraDlg::OnPictureViewToggled(bool checked) {
     }
     m_findLink->setEnabled(!checked);
     m_filterLink->setEnabled(!checked);
-    m_viewState = ViewState::Rebuilding;
-    m_pictureView = checked;
-    SetUpGrid();
-    StartRebuildThread();
-}
-
-void CAlbumoraDlg::OnRatingSort() {
-    if (m_viewState != ViewState::Idle) {
-        return;
-    }
-    if (m_ratingSortLink->text().contains(QStringLiteral("↑"))) {
-        m_ratingSortLink->setText(kRatingAscending);
-        m_workflow.albums.SortByRating(false);
-    } else {
-        m_ratingSortLink->setText(kRatingDescending);
-        m_workflow.albums.SortByRating(true);
-    }
-    RebuildGridNow();
-}
-
-void CAlbumoraDlg::OnRestoreOrder() {
-    if (m_viewState != ViewState::Idle) {
-        return;
-    }
-    m_workflow.albums.SortByListIndex();
-    RebuildGridNow();
+    m_gridPresenter->SwitchView(checked);
 }
 
 void CAlbumoraDlg::ApplyFilter(const QString& keyword) {
-    if (m_viewState != ViewState::Idle) {
-        return;
-    }
-    m_filterText = Trimmed(ToWString(keyword));
-    const QString shown = ToQString(m_filterText);
-    RebuildGridNow();
-    ShowFilterState(shown);
+    m_gridPresenter->ApplyFilter(keyword);
 }
 
 void CAlbumoraDlg::ShowFilterState(const QString& keyword) {
@@ -248,125 +225,6 @@ void CAlbumoraDlg::ShowFailedPictures() {
 
 void CAlbumoraDlg::OpenUserGuide() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(FindUserGuide(QCoreApplication::applicationDirPath())));
-}
-
-// --- grid ---
-
-void CAlbumoraDlg::SetUpGrid() {
-    ++m_gridGeneration;
-    if (m_pictureView) {
-        m_grid->SetUpThumbnailView(kThumbnailSize);
-    } else {
-        m_grid->SetUpListView();
-    }
-    // Sorting by rating moves albums to other positions; their states go with them.
-    ReapplyAlbumStates();
-    // Every new set-up shows all albums until a filter is applied to it.
-    ShowFilterState(QString());
-    const QSignalBlocker quiet(m_selectAllBox);
-    m_selectAllBox->setChecked(false);
-    // Ctrl+A, or clicks that happen to take every album, tick 全选 too, and any narrower selection
-    // clears it. Each view set-up brings a new selection model.
-    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CAlbumoraDlg::ReflectSelectionInSelectAll, Qt::UniqueConnection);
-}
-
-void CAlbumoraDlg::ReflectSelectionInSelectAll() {
-    const std::size_t count = m_workflow.albums.size();
-    const bool all = count > 0 && m_grid->ChosenAlbums(count).size() == count;
-    const QSignalBlocker quiet(m_selectAllBox);
-    m_selectAllBox->setChecked(all);
-}
-
-void CAlbumoraDlg::AddGridEntry(int position) {
-    const int generation = m_gridGeneration;
-    Post([this, generation, position] { ShowGridEntry(generation, position); });
-    // The window's own thread never waits for the network: its rebuilds show the covers they have.
-    if (m_pictureView && !OnUiThread()) {
-        if (const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
-            album && album->thumbIndex < 0 && !album->coverUrl.empty()) {
-            m_covers->Request(position, album->coverUrl);
-        }
-    }
-}
-
-void CAlbumoraDlg::ShowGridEntry(int generation, int position) {
-    if (generation != m_gridGeneration) {
-        return;
-    }
-    auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
-    if (!album) {
-        return;
-    }
-    if (m_grid->thumbnailView()) {
-        m_grid->PlaceThumbnail(position, *album);
-    } else {
-        m_grid->AddAlbumRow(position, *album, m_filterText);
-    }
-}
-
-void CAlbumoraDlg::ShowCover(int position, const WString& url, const QImage& cover) {
-    auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
-    if (cover.isNull() || !album || album->coverUrl != url || album->thumbIndex >= 0) {
-        return;
-    }
-    album->thumbIndex = m_grid->AddImage(QPixmap::fromImage(cover));
-    m_workflow.albums.SetThumbIndex(static_cast<size_t>(position), album->thumbIndex);
-    if (m_grid->thumbnailView()) {
-        m_grid->PlaceThumbnail(position, *album);
-    }
-}
-
-void CAlbumoraDlg::RebuildGridNow() {
-    SetUpGrid();
-    for (size_t p = 0; p < m_workflow.albums.size(); ++p) {
-        ShowGridEntry(m_gridGeneration, static_cast<int>(p));
-    }
-    FinishRebuild();
-}
-
-void CAlbumoraDlg::StartRebuildThread() {
-    JoinRebuildThread();
-    try {
-        m_rebuildThread = std::thread([this] { RebuildLoop(); });
-    } catch (const std::system_error&) {
-        m_viewState = ViewState::Idle;
-    }
-}
-
-void CAlbumoraDlg::RebuildLoop() {
-    for (size_t p = 0; p < m_workflow.albums.size() && m_viewState != ViewState::StopRequested; ++p) {
-        AddGridEntry(static_cast<int>(p));
-        if (p % 10 == 0) {
-            RefreshGrid();
-        }
-    }
-    // The view is built when its covers are in; a stop cancels them.
-    if (m_viewState != ViewState::StopRequested) {
-        m_covers->WaitUntilIdle();
-    }
-    RefreshGrid();
-    Post([this] { FinishRebuild(); });
-}
-
-void CAlbumoraDlg::FinishRebuild() {
-    m_viewState = ViewState::Idle;
-    // A filter holds for one rebuild.
-    m_filterText.clear();
-}
-
-void CAlbumoraDlg::StopRebuild() {
-    ViewState rebuilding = ViewState::Rebuilding;
-    m_viewState.compare_exchange_strong(rebuilding, ViewState::StopRequested);
-    m_covers->Cancel();
-    JoinRebuildThread();
-    m_viewState = ViewState::Idle;
-}
-
-void CAlbumoraDlg::JoinRebuildThread() {
-    if (m_rebuildThread.joinable()) {
-        m_rebuildThread.join();
-    }
 }
 
 }  // namespace albumora::gui

@@ -1,6 +1,7 @@
 // The main window as the workers' view. Each call may come from a worker thread: what changes the
 // window is queued onto the window's thread, and what returns an answer either reads a mirror of a box
-// or waits at the gate, which a closing window opens with a fallback answer.
+// or waits at the gate, which a closing window opens with a fallback answer. What concerns the album
+// grid goes on to the grid's presenter on the window's thread.
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -19,13 +20,6 @@
 #include "gui/grid/CMyGridCtrl.h"
 
 namespace albumora::gui {
-
-namespace {
-
-// An album at work: its pictures being listed or fetched.
-const QColor kWorkingColour(0, 120, 215);
-
-}  // namespace
 
 void CAlbumoraDlg::SetStatusText(StatusLine line, const WString& text) {
     Post([this, line, text = ToQString(text)] {
@@ -67,8 +61,8 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                     control->setEnabled(true);
                 }
                 // Find and filter work on rows, which the thumbnail view has not.
-                m_findLink->setEnabled(!m_pictureView);
-                m_filterLink->setEnabled(!m_pictureView);
+                m_findLink->setEnabled(!m_gridPresenter->showsThumbnails());
+                m_filterLink->setEnabled(!m_gridPresenter->showsThumbnails());
                 break;
             case ControlMoment::DownloadStarts:
                 m_downloadButton->setText(QStringLiteral("终止下载"));
@@ -92,7 +86,7 @@ void CAlbumoraDlg::ApplyControlState(ControlMoment moment, bool albumListEmpty) 
                          m_ratingSortLink, m_ratingLink2, m_restoreOrderLink}) {
                     control->setEnabled(true);
                 }
-                m_albumAtWork = -1;
+                m_gridPresenter->EndRun();
                 if (const auto failed = m_workflow.lastRunResult().failedPictures.size(); failed > 0) {
                     m_failedPicturesLink->SetLinkText(QStringLiteral("查看下载失败的图片(%1)").arg(failed));
                     m_failedPicturesLink->show();
@@ -133,20 +127,22 @@ bool CAlbumoraDlg::AskYesNo(const WString& text) {
         false);
 }
 
+void CAlbumoraDlg::AddGridEntry(int position) {
+    // The list worker's album; the presenter queues it, and a cover to fetch, itself.
+    m_gridPresenter->ShowListedAlbum(position);
+}
+
 void CAlbumoraDlg::RefreshGrid() {
-    Post([this] { m_grid->viewport()->update(); });
+    m_gridPresenter->Refresh();
 }
 
 void CAlbumoraDlg::SelectAllAlbums() {
-    Post([this] { m_grid->SelectAllCells(); });
+    Post([this] { m_gridPresenter->SelectAll(); });
 }
 
 std::vector<int> CAlbumoraDlg::ChosenAlbums() {
     return m_gate.Call<std::vector<int>>(
-        [this](std::function<void(std::vector<int>)> reply) {
-            reply(m_grid->ChosenAlbums(m_workflow.albums.size()));
-        },
-        {});
+        [this](std::function<void(std::vector<int>)> reply) { reply(m_gridPresenter->ChosenAlbums()); }, {});
 }
 
 void CAlbumoraDlg::StartDownload() {
@@ -184,42 +180,18 @@ void CAlbumoraDlg::ShowPictureProgress(unsigned done, unsigned total, unsigned f
                                                        .arg(std::min(done, total) - std::min(failed, done))
                                                        .arg(failed));
         m_pictureProgress->show();
-        if (m_albumAtWork >= 0 && done < total) {
-            SetAlbumState(m_albumAtWork, {QStringLiteral("%1/%2").arg(done).arg(total), kWorkingColour});
-        }
+        m_gridPresenter->ShowAlbumProgress(done, total);
     });
 }
 
 void CAlbumoraDlg::ShowAlbumState(int position, AlbumRunState state, unsigned done, unsigned total,
                                   unsigned failed) {
     Post([this, position, state, done, total, failed] {
-        switch (state) {
-            case AlbumRunState::Waiting:
-                SetAlbumState(position, {QStringLiteral("等待"), QColor(128, 128, 128)});
-                break;
-            case AlbumRunState::Collecting:
-                m_albumAtWork = position;
-                // Busy while the album's pictures are listed; the count starts with their download.
-                ShowBusyBar();
-                SetAlbumState(position, {QStringLiteral("获取中"), kWorkingColour});
-                break;
-            case AlbumRunState::Downloading:
-                m_albumAtWork = position;
-                SetAlbumState(position, {QStringLiteral("%1/%2").arg(done).arg(total), kWorkingColour});
-                break;
-            case AlbumRunState::Done:
-                SetAlbumState(position, {QStringLiteral("完成"), QColor(46, 139, 87)});
-                break;
-            case AlbumRunState::Failed:
-                SetAlbumState(position, {QStringLiteral("%1张失败").arg(failed), QColor(200, 40, 40)});
-                break;
-            case AlbumRunState::Incomplete:
-                SetAlbumState(position, {QStringLiteral("不完整"), QColor(214, 120, 0)});
-                break;
-            case AlbumRunState::Stopped:
-                SetAlbumState(position, {QStringLiteral("已终止"), QColor(100, 100, 100)});
-                break;
+        if (state == AlbumRunState::Collecting) {
+            // Busy while the album's pictures are listed; the count starts with their download.
+            ShowBusyBar();
         }
+        m_gridPresenter->ShowAlbumState(position, state, done, total, failed);
     });
 }
 
@@ -231,32 +203,7 @@ void CAlbumoraDlg::ShowBusyBar() {
 
 void CAlbumoraDlg::ForgetRunStates() {
     m_failedPicturesLink->hide();
-    m_albumStates.clear();
-    m_grid->ClearDataStates();
-    m_albumAtWork = -1;
-}
-
-void CAlbumoraDlg::SetAlbumState(int position, const AlbumStateShown& state) {
-    const auto album = m_workflow.albums.AlbumAt(static_cast<size_t>(position));
-    if (!album) {
-        return;
-    }
-    m_albumStates[album->listIndex] = state;
-    m_grid->SetDataState(position, state.text, state.colour);
-}
-
-void CAlbumoraDlg::ReapplyAlbumStates() {
-    m_grid->ClearDataStates();
-    if (m_albumStates.empty()) {
-        return;
-    }
-    for (size_t p = 0; p < m_workflow.albums.size(); ++p) {
-        const auto album = m_workflow.albums.AlbumAt(p);
-        if (const auto state = album ? m_albumStates.find(album->listIndex) : m_albumStates.end();
-            state != m_albumStates.end()) {
-            m_grid->SetDataState(static_cast<int>(p), state->second.text, state->second.colour);
-        }
-    }
+    m_gridPresenter->ForgetRunStates();
 }
 
 void CAlbumoraDlg::AlbumFinished(unsigned, unsigned, unsigned) {

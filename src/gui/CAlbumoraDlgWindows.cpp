@@ -3,7 +3,6 @@
 #include <QMenu>
 
 #include "gui/CAlbumoraDlg.h"
-#include "gui/GridFindTarget.h"
 #include "gui/dialogs/AboutBox.h"
 #include "gui/dialogs/CDlgDownSet.h"
 #include "gui/dialogs/CDlgFind.h"
@@ -14,11 +13,9 @@
 namespace albumora::gui {
 
 void CAlbumoraDlg::ConnectSecondaryWindows() {
-    m_findTarget =
-        std::make_unique<GridFindTarget>(*m_grid, [this](const QString& keyword) { ApplyFilter(keyword); });
     connect(this, &CAlbumoraDlg::findRequested, this, [this] {
         if (m_findBox == nullptr) {
-            m_findBox = new CDlgFind(*m_findTarget, CDlgFind::Mode::Find, this);
+            m_findBox = new CDlgFind(m_gridPresenter->findTarget(), CDlgFind::Mode::Find, this);
         }
         m_findBox->OpenFind();
     });
@@ -28,7 +25,7 @@ void CAlbumoraDlg::ConnectSecondaryWindows() {
         }
     });
     connect(this, &CAlbumoraDlg::filterRequested, this,
-            [this] { CDlgFind::RunFilter(*m_findTarget, this, m_findBox); });
+            [this] { CDlgFind::RunFilter(m_gridPresenter->findTarget(), this, m_findBox); });
     connect(this, &CAlbumoraDlg::downloadParamsRequested, this, &CAlbumoraDlg::EditDownloadParams);
     connect(this, &CAlbumoraDlg::fileNameSettingsRequested, this, &CAlbumoraDlg::EditFileNameSettings);
 }
