@@ -117,13 +117,13 @@ WString RunSummaryText(const DownloadRunResult& result) {
                 u"秒，可在下载器扩展设置.ini的[下载]单张图片最长秒数中修改）";
     }
     if (result.stopped && result.picturesNotFetched > 0) {
-        text += u"，" + IntToText(result.picturesNotFetched) + u"张图片未完成";
+        text += u"，" + PicturesNotFinishedText(result.picturesNotFetched);
     }
     if (result.sideFilesFailed > 0) {
-        text += u"，" + IntToText(result.sideFilesFailed) + u"个附属文件无法写入";
+        text += u"，" + SideFilesFailedText(result.sideFilesFailed);
     }
     if (result.picturesFiltered > 0) {
-        text += u"，" + IntToText(result.picturesFiltered) + u"张图片不在大小范围内";
+        text += u"，" + PicturesFilteredText(result.picturesFiltered);
     }
     if (result.picturesSkipped > 0) {
         text += u"，" + IntToText(result.picturesSkipped) + u"张图片以前已下载";
@@ -138,6 +138,18 @@ WString RunSummaryText(const DownloadRunResult& result) {
         text += u"；共" + IntToText(static_cast<long long>(incomplete.size())) + u"个相册不完整";
     }
     return text;
+}
+
+WString PicturesNotFinishedText(std::uint32_t pictures) {
+    return IntToText(pictures) + u"张图片未完成";
+}
+
+WString SideFilesFailedText(std::uint32_t files) {
+    return IntToText(files) + u"个附属文件无法写入";
+}
+
+WString PicturesFilteredText(std::uint32_t pictures) {
+    return IntToText(pictures) + u"张图片不在大小范围内";
 }
 
 WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::int32_t statedCount,

@@ -92,6 +92,10 @@ struct DownloadRunResult;
 // The last status line of a download run: done only when everything chosen was saved, then what
 // failed, what was incomplete, what the user's filters kept out and what was there already.
 WString RunSummaryText(const DownloadRunResult& result);
+// Counts of a run as its summary words them, for a front end that shows them one by one.
+WString PicturesNotFinishedText(std::uint32_t pictures);
+WString SideFilesFailedText(std::uint32_t files);
+WString PicturesFilteredText(std::uint32_t pictures);
 
 // An album whose pictures could not all be listed: what it is, how far it got, and why.
 WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::int32_t statedCount,
