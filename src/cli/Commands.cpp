@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
-#include "cli/commands/AlbumCommands.h"
+#include "cli/commands/DownloadCommand.h"
 #include "cli/commands/FetchCommand.h"
+#include "cli/commands/ListCommand.h"
 #include "cli/commands/SettingsCommand.h"
 
 namespace albumora::cli {
