@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,10 +15,9 @@
 
 namespace albumora {
 
-// The pictures of the album being downloaded: one process-wide object that the front end creates at
-// start-up and hands to the download worker. The worker refills it for every album; picture threads
-// read it. Each refill starts a new generation, so a picture thread left over from a stopped album
-// can tell that its entry is gone instead of fetching a picture of the next album.
+// The pictures of the album being downloaded: one for each download run, refilled by the run for
+// every album and read by the picture threads. Each refill starts a new generation, so a picture thread left
+// over from a stopped album can tell that its entry is gone instead of fetching a picture of the next album.
 class DownloadJob {
 public:
     struct Picture {
@@ -72,16 +72,26 @@ private:
 };
 
 // Counters and flags beside the job, shared by the download worker, its coordinator and the picture
-// threads; the four copies are taken from the current site's parameters when a run starts.
+// threads; the copies are taken from the current site's parameters when a run starts.
 struct DownloadCounters {
     std::atomic<std::uint32_t> finishedCount{0};
     StopSignal stopRequested;
+    // Wakes the coordinator: a picture finished, or the stop was pressed.
+    std::mutex coordinatorMutex;
+    std::condition_variable coordinatorWake;
     std::atomic<bool> downloadActive{false};
     std::atomic<std::uint32_t> activeThreadCount{0};
     std::atomic<std::uint32_t> timeoutSec{0};
     std::atomic<std::uint32_t> minSizeK{0};
     std::atomic<std::uint32_t> maxSizeK{0};
     std::atomic<std::uint32_t> pictureSecondsLimit{0};  // 0: none
+
+    // Raises the stop and wakes the coordinator from its wait.
+    void RaiseStop() {
+        stopRequested.Raise();
+        std::lock_guard lock(coordinatorMutex);
+        coordinatorWake.notify_all();
+    }
 
     void CopyParams(const SiteDownloadParams& params) {
         activeThreadCount = params.threadCount;

@@ -61,11 +61,11 @@ bool IsMovedListPage(const CURLSource& response, WStringView text) {
     return IsGoneAnswer(response) || (IsWebPage(text) && text.find(u"\"like_count\"") == WStringView::npos);
 }
 
-ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId);
+ListOutcome ListDuitangAlbums(ListWork& work, const WString& userId);
 
 // `canMove`: the address itself names what today's interface needs, so a page without the
 // markers means the site has moved rather than that the address is wrong.
-ListOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool canMove) {
+ListOutcome ListDuitangFromAddress(ListWork& work, const WString& address, bool canMove) {
     work.carry().savedPageText.clear();
     ST_URLREQUEST request = work.NewRequest(address);
     request.extraHeaders = kAcceptEncoding;
@@ -100,7 +100,7 @@ ListOutcome ListDuitangFromAddress(SiteWork& work, const WString& address, bool 
     return outcome;
 }
 
-ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
+ListOutcome ListDuitangAlbums(ListWork& work, const WString& userId) {
     if (!work.carry().savedPageText.empty()) {
         const DuitangSingleAlbum single = ParseDuitangSingleAlbumPage(work.carry().savedPageText);
         ST_PERLISTRECORD record;
@@ -156,7 +156,7 @@ ListOutcome ListDuitangAlbums(SiteWork& work, const WString& userId) {
     }
 }
 
-StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition) {
+StageOutcome CollectDuitangPictures(CollectWork& work, int albumPosition) {
     const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
@@ -200,10 +200,10 @@ StageOutcome CollectDuitangPictures(SiteWork& work, int albumPosition) {
 class PagesAdapter final : public SiteAdapter {
 public:
     bool Accepts(WStringView) const override { return true; }
-    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+    ListOutcome List(ListWork& work, const WString& siteAddress) const override {
         return ListDuitangFromAddress(work, siteAddress, DuitangApiAdapter().Accepts(siteAddress));
     }
-    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+    StageOutcome Collect(CollectWork& work, int albumPosition) const override {
         return CollectDuitangPictures(work, albumPosition);
     }
 };

@@ -32,7 +32,7 @@ ST_PERLISTRECORD RecordOf(const DuitangApiAlbum& album) {
     return record;
 }
 
-ListOutcome ListSingleAlbum(SiteWork& work, const WString& albumId) {
+ListOutcome ListSingleAlbum(ListWork& work, const WString& albumId) {
     ST_URLREQUEST request = ApiRequest(work, kReferer);
     request.url = DuitangApiAlbumDetailAddress(albumId);
     ListOutcome failed;
@@ -54,7 +54,7 @@ ListOutcome ListSingleAlbum(SiteWork& work, const WString& albumId) {
     return SingleAlbumListed();
 }
 
-ListOutcome ListUserAlbums(SiteWork& work, const WString& userId) {
+ListOutcome ListUserAlbums(ListWork& work, const WString& userId) {
     work.carry().ownerName = u"堆糖_" + userId;
     ST_URLREQUEST request = ApiRequest(work, kReferer);
     std::unordered_set<WString> seen;
@@ -98,7 +98,7 @@ ListOutcome ListUserAlbums(SiteWork& work, const WString& userId) {
     }
 }
 
-StageOutcome CollectPictures(SiteWork& work, int albumPosition) {
+StageOutcome CollectPictures(CollectWork& work, int albumPosition) {
     const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
@@ -150,7 +150,7 @@ public:
                                                   : !DuitangUserIdOf(siteAddress).empty();
     }
 
-    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+    ListOutcome List(ListWork& work, const WString& siteAddress) const override {
         work.carry().savedPageText.clear();
         if (IsDuitangAlbumAddress(siteAddress)) {
             return ListSingleAlbum(work, DuitangAlbumIdFromAddress(siteAddress));
@@ -158,7 +158,7 @@ public:
         return ListUserAlbums(work, DuitangUserIdOf(siteAddress));
     }
 
-    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+    StageOutcome Collect(CollectWork& work, int albumPosition) const override {
         return CollectPictures(work, albumPosition);
     }
 

@@ -25,7 +25,7 @@ bool IsGatewayTimeout(WStringView text) {
     return p != WStringView::npos && p > 0;
 }
 
-ListOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
+ListOutcome ListHuabanBoard(ListWork& work, const WString& address) {
     work.carry().savedPageText.clear();
     if (!IsHuabanBoardAddress(address)) {
         return {Incomplete(WString(kMsgNotHuabanBoard))};
@@ -68,7 +68,7 @@ ListOutcome ListHuabanBoard(SiteWork& work, const WString& address) {
     return SingleAlbumListed();
 }
 
-StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
+StageOutcome CollectHuabanPins(CollectWork& work, int albumPosition) {
     const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
@@ -159,10 +159,10 @@ StageOutcome CollectHuabanPins(SiteWork& work, int albumPosition) {
 class PagesAdapter final : public SiteAdapter {
 public:
     bool Accepts(WStringView siteAddress) const override { return IsHuabanBoardAddress(siteAddress); }
-    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+    ListOutcome List(ListWork& work, const WString& siteAddress) const override {
         return ListHuabanBoard(work, siteAddress);
     }
-    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+    StageOutcome Collect(CollectWork& work, int albumPosition) const override {
         return CollectHuabanPins(work, albumPosition);
     }
 };

@@ -47,7 +47,7 @@ void SetOwner(SiteWork& work, const WString& owner) {
     MakeSafeFileName(work.carry().ownerName, kTimeStampFallback, true);
 }
 
-ListOutcome ListBoard(SiteWork& work, const WString& boardId) {
+ListOutcome ListBoard(ListWork& work, const WString& boardId) {
     ST_URLREQUEST request = ListRequest(work);
     request.url = HuabanApiBoardAddress(boardId);
     // A board that is not there will not be there in 12 s either.
@@ -62,7 +62,7 @@ ListOutcome ListBoard(SiteWork& work, const WString& boardId) {
     return SingleAlbumListed();
 }
 
-ListOutcome ListUserBoards(SiteWork& work, const WString& userName) {
+ListOutcome ListUserBoards(ListWork& work, const WString& userName) {
     ST_URLREQUEST request = ListRequest(work);
     std::unordered_set<WString> seen;
     WString lastBoardId;
@@ -111,7 +111,7 @@ WString RenewKey(const WString& boardId, const WString& cursor, const WString& p
     return boardId + kKeySeparator + cursor + kKeySeparator + pinId;
 }
 
-StageOutcome CollectPins(SiteWork& work, int albumPosition) {
+StageOutcome CollectPins(CollectWork& work, int albumPosition) {
     const auto album = work.AlbumAt(static_cast<size_t>(albumPosition));
     if (!album) {
         return {};
@@ -201,7 +201,7 @@ public:
         return !HuabanBoardIdOf(siteAddress).empty() || !HuabanUserNameOf(siteAddress).empty();
     }
 
-    ListOutcome List(SiteWork& work, const WString& siteAddress) const override {
+    ListOutcome List(ListWork& work, const WString& siteAddress) const override {
         work.carry().savedPageText.clear();
         if (const WString boardId = HuabanBoardIdOf(siteAddress); !boardId.empty()) {
             return ListBoard(work, boardId);
@@ -209,7 +209,7 @@ public:
         return ListUserBoards(work, HuabanUserNameOf(siteAddress));
     }
 
-    StageOutcome Collect(SiteWork& work, int albumPosition) const override {
+    StageOutcome Collect(CollectWork& work, int albumPosition) const override {
         return CollectPins(work, albumPosition);
     }
 

@@ -2,7 +2,9 @@
 #include "core/workflow/Messages.h"
 
 #include "core/net/URLSource2.h"
-#include "core/workflow/Workflow.h"
+#include "core/sites/SiteAddress.h"
+#include "core/workflow/RunResults.h"
+#include "core/workflow/SiteTable.h"
 
 namespace albumora {
 
@@ -160,6 +162,33 @@ WString AlbumIncompleteText(WStringView albumName, std::size_t collected, std::i
         text += u"/" + IntToText(statedCount);
     }
     return text + u"张图片信息（" + WString(problem) + u"）";
+}
+
+WString ShownText(WStringView message) {
+    WString text(message);
+    for (char16_t& c : text) {
+        if (c == u'^') {
+            c = u'\n';
+        }
+    }
+    return text;
+}
+
+WStringView AddressProblem(WStringView trimmedAddress) {
+    if (trimmedAddress.empty()) {
+        return kMsgEmptyAddress;
+    }
+    if (trimmedAddress.find(u"http://") == WStringView::npos &&
+        trimmedAddress.find(u"https://") == WStringView::npos) {
+        return kMsgNoScheme;
+    }
+    const WString address = CanonicalSiteAddress(trimmedAddress);
+    const SiteEntry* site = SiteOf(address);
+    if (site == nullptr) {
+        return kMsgUnsupportedAddress;
+    }
+    // A Huaban page that is neither a board nor a user (a pin, say) gets the board message.
+    return IsListable(*site, address) ? WStringView() : site->notListableMessage;
 }
 
 }  // namespace albumora

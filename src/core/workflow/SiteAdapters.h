@@ -10,6 +10,8 @@
 namespace albumora {
 
 class SiteWork;
+class ListWork;
+class CollectWork;
 
 // How a listing or an album's collection ended. It is incomplete when a page still failed after
 // the site's own retries, lacked the data needed to go on, or only repeated what came before: the
@@ -58,9 +60,9 @@ public:
 
     virtual bool Accepts(WStringView siteAddress) const = 0;
     // On the list worker.
-    virtual ListOutcome List(SiteWork& work, const WString& siteAddress) const = 0;
+    virtual ListOutcome List(ListWork& work, const WString& siteAddress) const = 0;
     // On the download worker, for an album this adapter listed.
-    virtual StageOutcome Collect(SiteWork& work, int albumPosition) const = 0;
+    virtual StageOutcome Collect(CollectWork& work, int albumPosition) const = 0;
     // FetchUrl options for every request of this interface, pictures included.
     virtual std::uint32_t RequestOptions() const { return 0; }
     // For a picture whose signed address expired: fresh addresses of the pictures of the page it

@@ -30,9 +30,8 @@ bool IsListable(const SiteEntry& site, WStringView siteAddress) {
     return site.first().Accepts(siteAddress) || site.current().Accepts(siteAddress);
 }
 
-SiteInterfaces::Listing SiteInterfaces::List(SiteWork& work, const SiteEntry& site,
+SiteInterfaces::Listing SiteInterfaces::List(ListWork& work, const SiteEntry& site,
                                              const WString& siteAddress) {
-    work.SetSiteSubKind(site.subKind);
     std::atomic<bool>& moved = m_moved[static_cast<std::size_t>(&site - kSites.data())];
     if (!moved && site.first().Accepts(siteAddress)) {
         Listing listing{site.first().List(work, siteAddress), &site.first()};

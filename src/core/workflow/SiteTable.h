@@ -37,7 +37,7 @@ public:
         const SiteAdapter* adapter = nullptr;  // the interface that listed; it collects the albums
     };
 
-    Listing List(SiteWork& work, const SiteEntry& site, const WString& siteAddress);
+    Listing List(ListWork& work, const SiteEntry& site, const WString& siteAddress);
 
 private:
     std::array<std::atomic<bool>, kServedSiteCount> m_moved{};

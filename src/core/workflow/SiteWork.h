@@ -14,12 +14,10 @@ namespace albumora {
 inline constexpr int kSubKindDuitang = 0;
 inline constexpr int kSubKindHuaban = 1;
 
-// All that a site adapter sees of the run it works for: requests, pauses and stops, the albums and
-// pictures it hands over, and a few texts a listing leaves for the collection. Anything else of the
-// workflow stays out of the adapters' reach, so a new site needs only this and its pages.
-//
-// The list worker calls the listing adapters and the download worker the collecting ones; the two
-// never run at the same time, so `Carry` needs no lock.
+// All that a site adapter sees of the run it works for: requests, pauses and stops, the albums, and
+// a few texts a listing leaves for the collection. Anything else of the workflow stays out of the
+// adapters' reach, so a new site needs only this and its pages. A list run hands its adapter a
+// ListWork, a download run a CollectWork: which run may do what is in the types.
 class SiteWork {
 public:
     // What a listing leaves for the download that follows it.
@@ -35,17 +33,33 @@ public:
     virtual void Pause(std::chrono::milliseconds duration) const = 0;
     // True once a stop was asked of the page requests (list or download stop, or closing).
     virtual bool PagesStopped() const = 0;
-    // True once the user stopped the listing.
-    virtual bool ListStopRequested() const = 0;
     // Starts a fresh session with the site: it answers a throttled one with errors.
     virtual void ForgetCookiesOf(const WString& address) = 0;
     virtual void ShowMessage(const WString& text) = 0;
-    // Which of the two sites behind the one site code the listing is about.
-    virtual void SetSiteSubKind(int subKind) = 0;
+    virtual std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const = 0;
+    // Written by the listing, read and used up by the collections of its albums; list and download
+    // runs never overlap.
+    virtual Carry& carry() = 0;
 
+protected:
+    ~SiteWork() = default;
+};
+
+// What a listing adapter may do besides: hand over the albums it finds.
+class ListWork : public SiteWork {
+public:
+    // True once the user stopped the listing.
+    virtual bool ListStopRequested() const = 0;
     // Adds an album the listing found, and shows it.
     virtual void AddAlbum(ST_PERLISTRECORD record) = 0;
-    virtual std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const = 0;
+
+protected:
+    ~ListWork() = default;
+};
+
+// What a collecting adapter may do besides: hand over the pictures of the album at work.
+class CollectWork : public SiteWork {
+public:
     // Names a picture of album `albumPosition` and appends it to the download; `requestHeader` is
     // extra header text for its request, empty for none.
     virtual void AddPicture(const WString& pictureUrl, const WString& originalName,
@@ -59,10 +73,8 @@ public:
     // True when the collection of the current album must end (album done or stop requested).
     virtual bool CollectionEnds() const = 0;
 
-    virtual Carry& carry() = 0;
-
 protected:
-    ~SiteWork() = default;
+    ~CollectWork() = default;
 };
 
 }  // namespace albumora

@@ -6,9 +6,11 @@
 #include <ctime>
 #include <vector>
 
+#include "core/net/URLSource2.h"
 #include "core/net/UrlCanonical.h"
 #include "core/workflow/Messages.h"
-#include "core/workflow/Workflow.h"
+#include "core/workflow/PictureFetch.h"
+#include "core/workflow/RunResults.h"
 
 namespace albumora {
 
@@ -34,9 +36,10 @@ void Trace(const char* text) {
 
 }  // namespace
 
-bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& picture, const WString& target) {
+bool PictureFetch::AlreadySaved(std::size_t index, const DownloadJob::Picture& picture,
+                                const WString& target) {
     // Saved before under the name this run gives it: a changed naming scheme fetches anew.
-    const auto entry = m_journal.Find(WithoutSignature(picture.url), picture.fileName);
+    const auto entry = m_parts.journal.Find(WithoutSignature(picture.url), picture.fileName);
     if (!entry) {
         return false;
     }
@@ -52,13 +55,13 @@ bool Workflow::AlreadySaved(std::size_t index, const DownloadJob::Picture& pictu
     }
     if (!entry->storedAs.empty()) {
         // The passes after the download work on the file as it is named now.
-        m_job.SetFileName(index, entry->storedAs);
+        m_parts.job.SetFileName(index, entry->storedAs);
     }
     return true;
 }
 
-WString Workflow::RenewedPictureUrl(const DownloadJob::Picture& picture) {
-    const SiteAdapter* adapter = m_listedBy;
+WString PictureFetch::RenewedPictureUrl(const DownloadJob::Picture& picture) {
+    const SiteAdapter* adapter = m_parts.adapter;
     if (adapter == nullptr) {
         return {};
     }
@@ -72,16 +75,18 @@ WString Workflow::RenewedPictureUrl(const DownloadJob::Picture& picture) {
     if (!m_renewPagesAsked.insert(page).second) {
         return {};
     }
-    for (auto& [key, url] : adapter->RenewPictureUrls(*this, picture.renewKey, m_counters.stopRequested)) {
+    for (auto& [key, url] :
+         adapter->RenewPictureUrls(m_parts.work, picture.renewKey, m_parts.counters.stopRequested)) {
         m_renewedUrls.insert_or_assign(std::move(key), std::move(url));
     }
     const auto found = m_renewedUrls.find(picture.renewKey);
     return found == m_renewedUrls.end() ? WString() : found->second;
 }
 
-Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t generation, WString& why) {
-    const auto picture = m_job.PictureAt(index, generation);
-    const auto target = m_job.TargetPath(index);
+PictureFetch::PictureEnd PictureFetch::FetchPicture(std::size_t index, std::uint64_t generation,
+                                                    WString& why) {
+    const auto picture = m_parts.job.PictureAt(index, generation);
+    const auto target = m_parts.job.TargetPath(index);
     if (!picture || !target) {
         return PictureEnd::Failed;
     }
@@ -95,21 +100,21 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         fallback = address.substr(lineEnd + 2);
         address.resize(lineEnd);
     }
-    const std::uint32_t timeoutMs = m_counters.timeoutSec.load() * 1000;
+    const std::uint32_t timeoutMs = m_parts.counters.timeoutSec.load() * 1000;
     ST_URLREQUEST request(address, *target, timeoutMs);
-    request.cookieStore = m_cookieStore;
-    request.clock = &m_clock;
+    request.cookieStore = m_parts.cookieStore;
+    request.clock = &m_parts.clock;
     request.extraHeaders = picture->requestHeader;
-    request.minSizeK = m_counters.minSizeK;
-    request.maxSizeK = m_counters.maxSizeK;
+    request.minSizeK = m_parts.counters.minSizeK;
+    request.maxSizeK = m_parts.counters.maxSizeK;
     request.totalTimeoutMs = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(std::uint64_t{m_counters.pictureSecondsLimit} * 1000, UINT32_MAX));
+        std::min<std::uint64_t>(std::uint64_t{m_parts.counters.pictureSecondsLimit} * 1000, UINT32_MAX));
     request.attempts = kPictureAttempts;
     request.retryPauseSec = kPictureRetryPauseSec;
-    request.cancel = &m_counters.stopRequested;
+    request.cancel = &m_parts.counters.stopRequested;
     request.expectPicture = true;
 
-    const SiteAdapter* adapter = m_listedBy;
+    const SiteAdapter* adapter = m_parts.adapter;
     const std::uint32_t options =
         FETCH_CACHE_WRITE | FETCH_CACHE_READ | (adapter ? adapter->RequestOptions() : 0);
     CURLSource response;
@@ -129,8 +134,9 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
         }
     }
     if (ok) {
-        if (!m_journal.Record(WithoutSignature(picture->url), {picture->fileName, response.bodySize, {}})) {
-            m_journalWriteFailed = true;
+        if (!m_parts.journal.Record(WithoutSignature(picture->url),
+                                    {picture->fileName, response.bodySize, {}})) {
+            m_parts.journalWriteFailed = true;
         }
         return PictureEnd::Saved;
     }
@@ -145,18 +151,18 @@ Workflow::PictureEnd Workflow::FetchPicture(std::size_t index, std::uint64_t gen
     return response.failure == FetchFailure::TooLong ? PictureEnd::TooLong : PictureEnd::Failed;
 }
 
-Workflow::DownProcResult Workflow::DownProc() {
+PictureFetchResult PictureFetch::Run() {
     // The stop flag is cleared by the album loop, not here: a stop pressed after the album was
     // collected must still hold.
-    m_counters.finishedCount = 0;
-    const size_t n = m_job.size();
-    const size_t t = std::min<size_t>(m_counters.activeThreadCount.load(), n);
+    m_parts.counters.finishedCount = 0;
+    const size_t n = m_parts.job.size();
+    const size_t t = std::min<size_t>(m_parts.counters.activeThreadCount.load(), n);
     if (t == 0) {
         return {};
     }
-    m_counters.downloadActive = true;
+    m_parts.counters.downloadActive = true;
     const auto started = std::chrono::steady_clock::now();
-    const std::uint64_t generation = m_job.generation();
+    const std::uint64_t generation = m_parts.job.generation();
     std::atomic<size_t> next{0};
     std::atomic<std::uint32_t> failed{0};
     std::atomic<std::uint32_t> filtered{0};
@@ -171,7 +177,7 @@ Workflow::DownProcResult Workflow::DownProc() {
         // A picture found saved before costs the site nothing, so no pause follows it.
         bool askedTheSite = false;
         for (;;) {
-            if (m_counters.stopRequested.raised()) {
+            if (m_parts.counters.stopRequested.raised()) {
                 return;
             }
             const size_t i = next.fetch_add(1);
@@ -179,8 +185,8 @@ Workflow::DownProcResult Workflow::DownProc() {
                 return;
             }
             if (t == 1 && askedTheSite) {
-                m_clock.SleepFor(kSingleThreadPause, m_counters.stopRequested);
-                if (m_counters.stopRequested.raised()) {
+                m_parts.clock.SleepFor(kSingleThreadPause, m_parts.counters.stopRequested);
+                if (m_parts.counters.stopRequested.raised()) {
                     return;
                 }
             }
@@ -195,14 +201,14 @@ Workflow::DownProcResult Workflow::DownProc() {
             {
                 // Under the coordinator's lock, so that the failures it reports are among the
                 // pictures it reports as done.
-                std::lock_guard lock(m_coordinatorMutex);
+                std::lock_guard lock(m_parts.counters.coordinatorMutex);
                 if (end == PictureEnd::TooLong) {
                     tooLong.fetch_add(1);
                     end = PictureEnd::Failed;
                 }
                 if (end == PictureEnd::Failed) {
                     failed.fetch_add(1);
-                    if (const auto picture = m_job.PictureAt(i, generation);
+                    if (const auto picture = m_parts.job.PictureAt(i, generation);
                         picture && failedUrls.size() < DownloadRunResult::kMaxFailedPictureUrls) {
                         failedUrls.emplace_back(picture->url.substr(0, picture->url.find(u"\r\n")), why);
                     }
@@ -213,10 +219,10 @@ Workflow::DownProcResult Workflow::DownProc() {
                 } else if (end == PictureEnd::CutOff) {
                     cutOff.fetch_add(1);
                 }
-                m_counters.finishedCount.fetch_add(1);
+                m_parts.counters.finishedCount.fetch_add(1);
             }
             askedTheSite = end != PictureEnd::Skipped;
-            m_coordinatorWake.notify_all();
+            m_parts.counters.coordinatorWake.notify_all();
         }
     };
     std::vector<std::thread> threads;
@@ -229,28 +235,29 @@ Workflow::DownProcResult Workflow::DownProc() {
         }
     }
     if (threads.empty()) {
-        m_view.ShowMessage(WString(kMsgDownloadThreadFailed));
-        m_counters.downloadActive = false;
+        m_parts.view.ShowMessage(WString(kMsgDownloadThreadFailed));
+        m_parts.counters.downloadActive = false;
         return {0, 0, static_cast<std::uint32_t>(n), 0, {}};
     }
 
     std::uint32_t reported = 0;
     const auto total = static_cast<std::uint32_t>(n);
-    m_view.ShowPictureProgress(0, total, 0);
+    m_parts.view.ShowPictureProgress(0, total, 0);
     {
-        std::unique_lock lock(m_coordinatorMutex);
+        std::unique_lock lock(m_parts.counters.coordinatorMutex);
         for (;;) {
-            m_coordinatorWake.wait(lock, [&] {
-                return m_counters.stopRequested.raised() || m_counters.finishedCount.load() != reported;
+            m_parts.counters.coordinatorWake.wait(lock, [&] {
+                return m_parts.counters.stopRequested.raised() ||
+                       m_parts.counters.finishedCount.load() != reported;
             });
-            if (m_counters.stopRequested.raised()) {
+            if (m_parts.counters.stopRequested.raised()) {
                 break;
             }
-            reported = m_counters.finishedCount;
+            reported = m_parts.counters.finishedCount;
             const std::uint32_t failedSoFar = failed;
             lock.unlock();
-            m_view.SetStatusText(StatusLine::Progress, DownloadedPicturesText(reported, total));
-            m_view.ShowPictureProgress(reported, total, failedSoFar);
+            m_parts.view.SetStatusText(StatusLine::Progress, DownloadedPicturesText(reported, total));
+            m_parts.view.ShowPictureProgress(reported, total, failedSoFar);
             lock.lock();
             if (reported >= total) {
                 break;
@@ -262,12 +269,12 @@ Workflow::DownProcResult Workflow::DownProc() {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    const std::uint32_t notFetched = total - std::min(total, m_counters.finishedCount.load()) + cutOff;
+    const std::uint32_t notFetched = total - std::min(total, m_parts.counters.finishedCount.load()) + cutOff;
     Trace("OK\n");
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count();
-    m_view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
-    m_counters.downloadActive = false;
+    m_parts.view.AlbumFinished(static_cast<unsigned>(elapsed), total, failed + notFetched);
+    m_parts.counters.downloadActive = false;
     return {failed, filtered, notFetched, skipped, std::move(failedUrls), tooLong};
 }
 
