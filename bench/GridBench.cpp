@@ -89,7 +89,9 @@ void GridOperations(int albumCount) {
         album.albumId = IntToText(100000 + i);
         album.pictureCount = (i * 37) % 900;
         const qint64 before = timer.nsecsElapsed();
-        workflow.AddAlbum(album);
+        // As a listing hands an album over: into the list, then shown.
+        const std::size_t length = workflow.albums.AddAlbumRecord(album);
+        static_cast<WorkflowView&>(window).AddGridEntry(static_cast<int>(length) - 1);
         slowestAdd = std::max(slowestAdd, static_cast<double>(timer.nsecsElapsed() - before) / 1e6);
         if (i % 50 == 0) {
             QCoreApplication::processEvents();
