@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -208,8 +209,18 @@ TEST_F(MainWindowTest, ClosingWhileTheListIsFetchedStopsTheWorker) {
     clock.HoldAtPause(2);
     StartList(kDuitangUserAddress);
     ASSERT_TRUE(WaitUntil([&] { return clock.holding(); }));
-    // The window asks the worker to stop and waits for it: a window that hung here would time out.
-    CloseWindow();
+    const auto listPages = [] {
+        const auto requests = SharedTestServer().requests();
+        return std::count_if(requests.begin(), requests.end(), [](const RecordedRequest& request) {
+            return request.path.starts_with("/album/list/");
+        });
+    };
+    const auto asked = listPages();
+    // The clock is left holding: only the stop the window sends can end the pause, and a window
+    // that waited for its worker without stopping it would hang here.
+    CloseWindowNow();
+    EXPECT_FALSE(clock.holding());
+    EXPECT_EQ(listPages(), asked);
 }
 
 TEST_F(MainWindowTest, ClosingDuringADownloadAsksFirst) {
