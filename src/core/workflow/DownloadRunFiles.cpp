@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "core/files/AtomicFile.h"
+#include "core/files/DescriptorIo.h"
 #include "core/files/FileHelpers.h"
 #include "core/files/TemporaryFiles.h"
 #include "core/net/UrlCanonical.h"
@@ -61,7 +62,7 @@ void DownloadRun::AppendOriginalName(const ST_PERLISTRECORD& album, const WStrin
         failed = failed || errno != ENOENT;
         return;
     }
-    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    const bool written = WriteAll(fd, line);
     failed = (::close(fd) != 0 || !written) || failed;
 }
 
