@@ -90,6 +90,31 @@ TEST_F(EarlierFilesTest, APicturePinnedTwiceIsFetchedOnceOverTwoRuns) {
     EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 0u);
 }
 
+// The journal knows a picture by its address and its name: a second pin of the same picture, whose
+// file the format pass renamed, must not stand in for the first one's missing file.
+TEST_F(EarlierFilesTest, APicturePinnedTwiceIsFetchedAgainWhenOnlyOneOfItsFilesIsGone) {
+    FakeHuabanBoard board;
+    board.pins = {Pin(300, 1000), Pin(299, 1000)};
+    board.pins[0].description = "甲";
+    board.pins[1].description = "乙";
+    board.pins[1].key = board.pins[0].key;
+    for (FakePin& pin : board.pins) {
+        pin.kind = PictureKind::Png;  // served under a .jpg name, so the format pass renames it
+    }
+    ServeHuabanBoard(SharedTestServer(), board);
+    ASSERT_EQ(Cli({"settings", "set", "fix-format", "on"}).exitCode, 0);
+    const std::vector<std::string> args{"download", "http://huaban.com/boards/1001/", "--save",
+                                        m_save.path()};
+    ASSERT_EQ(Cli(args).exitCode, 0);
+    ASSERT_TRUE(fs::exists(Board() + "乙.png"));
+    fs::remove(Board() + "甲.png");
+
+    SharedTestServer().ClearRequests();
+    EXPECT_EQ(Cli(args).exitCode, 0);
+    EXPECT_EQ(PictureRequests(kFakeHuabanPictureHost), 1u);
+    EXPECT_TRUE(fs::exists(Board() + "甲.png"));
+}
+
 TEST_F(EarlierFilesTest, APictureCutShortOnDiskIsFetchedAgain) {
     FakeDuitangUser user;
     user.albums.push_back({"620", "短", MakeDuitangPictures("620", 2)});
