@@ -11,8 +11,8 @@ namespace {
 // A site is known by the scheme and host of the address, never by a name somewhere in it: an
 // address that carries a board's address in its query is another site's.
 constexpr std::array<SiteEntry, kServedSiteCount> kSites{{
-    {kSubKindDuitang, &IsDuitangHostAddress, &DuitangPagesAdapter, &DuitangApiAdapter, kMsgNoDuitangUser},
-    {kSubKindHuaban, &IsHuabanAddress, &HuabanPagesAdapter, &HuabanApiAdapter, kMsgNotHuabanBoard},
+    {&IsDuitangHostAddress, &DuitangPagesAdapter, &DuitangApiAdapter, kMsgNoDuitangUser},
+    {&IsHuabanAddress, &HuabanPagesAdapter, &HuabanApiAdapter, kMsgNotHuabanBoard},
 }};
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace albumora {
 // The sites served, and for each the two interfaces it has had: the one the program was built
 // for, asked first while the site answers it, and the one it serves today.
 struct SiteEntry {
-    int subKind;  // which of the sites behind the one site code
     bool (*recognises)(WStringView siteAddress);
     const SiteAdapter& (*first)();
     const SiteAdapter& (*current)();

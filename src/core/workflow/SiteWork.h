@@ -10,10 +10,6 @@
 
 namespace albumora {
 
-// The workers' adapters within site code 18.
-inline constexpr int kSubKindDuitang = 0;
-inline constexpr int kSubKindHuaban = 1;
-
 // All that a site adapter sees of the run it works for: requests, pauses and stops, the albums, and
 // a few texts a listing leaves for the collection. Anything else of the workflow stays out of the
 // adapters' reach, so a new site needs only this and its pages. A list run hands its adapter a
