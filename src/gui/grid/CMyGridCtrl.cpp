@@ -63,17 +63,25 @@ void CMyGridCtrl::SetUpThumbnailView(QSize thumbnailSize) {
     SetColumnCount(m_thumbnailColumns);
     SetRowCount(0);
     SetDefaultRowHeight(thumbnailSize.height() + kThumbnailRowMargin);
-    for (int column = 0; column < m_thumbnailColumns; ++column) {
-        SetColumnWidth(column, m_thumbnailCellWidth);
-    }
+    SpreadThumbnailColumns();
     SetStateColumns(-1, -1);
     SetNumberColumns({});
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 }
 
+int CMyGridCtrl::ThumbnailWidth() const {
+    return contentsRect().width() - verticalScrollBar()->sizeHint().width();
+}
+
 int CMyGridCtrl::FittingThumbnailColumns() const {
-    const int width = contentsRect().width() - verticalScrollBar()->sizeHint().width();
-    return std::max(1, width / m_thumbnailCellWidth);
+    return std::max(1, ThumbnailWidth() / m_thumbnailCellWidth);
+}
+
+void CMyGridCtrl::SpreadThumbnailColumns() {
+    const int width = std::max(m_thumbnailCellWidth, ThumbnailWidth() / m_thumbnailColumns);
+    for (int column = 0; column < m_thumbnailColumns; ++column) {
+        SetColumnWidth(column, width);
+    }
 }
 
 void CMyGridCtrl::resizeEvent(QResizeEvent* event) {
@@ -81,6 +89,8 @@ void CMyGridCtrl::resizeEvent(QResizeEvent* event) {
     if (m_thumbnailView) {
         if (const int columns = FittingThumbnailColumns(); columns != m_thumbnailColumns) {
             ReflowThumbnails(columns);
+        } else {
+            SpreadThumbnailColumns();
         }
     }
 }
@@ -107,9 +117,7 @@ void CMyGridCtrl::ReflowThumbnails(int columns) {
     m_thumbnailColumns = columns;
     SetRowCount(0);
     SetColumnCount(columns);
-    for (int column = 0; column < columns; ++column) {
-        SetColumnWidth(column, m_thumbnailCellWidth);
-    }
+    SpreadThumbnailColumns();
     QItemSelection selection;
     for (int position = 0; position < static_cast<int>(cells.size()); ++position) {
         const int row = position / columns;

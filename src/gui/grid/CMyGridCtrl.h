@@ -22,8 +22,8 @@ public:
 
     // Clears the grid and lays it out for one view.
     void SetUpListView();
-    // The thumbnail view has as many columns as the grid's width holds, and lays its cells out
-    // again when the width changes.
+    // The thumbnail view has as many columns as the grid's width holds, sharing it, and lays its
+    // cells out again when the width changes.
     void SetUpThumbnailView(QSize thumbnailSize);
     bool thumbnailView() const { return m_thumbnailView; }
 
@@ -46,9 +46,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Columns that fit the grid's width, as if the vertical scroll bar were shown, so that the bar
-    // coming or going never changes the count.
+    // The width the thumbnail columns share: as if the vertical scroll bar were shown, so that the
+    // bar coming or going never changes the layout.
+    int ThumbnailWidth() const;
     int FittingThumbnailColumns() const;
+    // The columns share the width between them, so that no strip is left empty at the right.
+    void SpreadThumbnailColumns();
     // Places the cells again in `columns` columns, keeping their order, selection and focus.
     void ReflowThumbnails(int columns);
 
