@@ -125,6 +125,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     gui::CMyGridCtrl* grid = window.grid();
+    // The rows reach the grid as queued calls that may still be on their way when the listing ends.
+    if (!QTest::qWaitFor([&] { return grid->GetRowCount() == grid->GetFixedRowCount() + 10; }, 10000)) {
+        return 1;
+    }
     grid->SelectRow(2);
     grid->SetSelectedRange(2, 0, 3, gui::CMyGridCtrl::kListColumns - 1);
     if (!Save(window, output)) {
