@@ -24,29 +24,7 @@ constexpr std::size_t kMaxAlbumsARun = 65535;
 
 DownloadRun::DownloadRun(const RunEnvironment& environment, Settings settings, Listing& listing,
                          std::function<void(const DownloadRunResult&)> publish)
-    : m_env(environment),
-      m_settings(std::move(settings)),
-      m_listing(listing),
-      m_publish(std::move(publish)) {}
-
-ST_URLREQUEST DownloadRun::NewRequest(WString url) const {
-    ST_URLREQUEST request(std::move(url), {}, kDefaultTimeoutMs);
-    request.cookieStore = m_env.cookieStore;
-    request.clock = &m_env.clock;
-    request.cancel = &m_stopPages;
-    request.requireSuccessStatus = true;
-    return request;
-}
-
-void DownloadRun::Pause(std::chrono::milliseconds duration) const {
-    m_env.clock.SleepFor(duration, m_stopPages);
-}
-
-void DownloadRun::ForgetCookiesOf(const WString& address) {
-    if (m_env.cookieStore != nullptr) {
-        m_env.cookieStore->ResetHost(address);
-    }
-}
+    : SiteRun(environment, listing), m_settings(std::move(settings)), m_publish(std::move(publish)) {}
 
 void DownloadRun::Stop() {
     DownloadState state = m_state;

@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "core/settings/PersistentSettings.h"
-#include "core/util/StopSignal.h"
 #include "core/workflow/AlbumJournal.h"
 #include "core/workflow/DownloadJob.h"
 #include "core/workflow/RunEnvironment.h"
 #include "core/workflow/RunPictureNames.h"
 #include "core/workflow/RunResults.h"
-#include "core/workflow/SiteWork.h"
+#include "core/workflow/SiteRun.h"
 
 namespace albumora {
 
@@ -21,7 +20,7 @@ namespace albumora {
 // Made by the download button, run and owned by the download worker thread, gone when the run
 // ends. Stop(), state() and FolderBeingDownloaded() may be called from any thread; the rest is the
 // worker's, and, while an album's pictures are fetched, its picture threads'.
-class DownloadRun final : public CollectWork {
+class DownloadRun final : public SiteRun<CollectWork> {
 public:
     // The current site's records as the run started: a dialog changing them mid-run does not race
     // with the naming.
@@ -62,15 +61,6 @@ private:
     };
 
     // CollectWork
-    ST_URLREQUEST NewRequest(WString url) const override;
-    void Pause(std::chrono::milliseconds duration) const override;
-    bool PagesStopped() const override { return m_stopPages.raised(); }
-    void ForgetCookiesOf(const WString& address) override;
-    void ShowMessage(const WString& text) override { m_env.view.ShowMessage(text); }
-    std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const override {
-        return m_env.albums.AlbumAt(position);
-    }
-    Carry& carry() override { return m_listing.carry; }
     void AddPicture(const WString& pictureUrl, const WString& originalName, const WString& requestHeader,
                     int albumPosition) override {
         AppendPicture(pictureUrl, originalName, requestHeader, {}, albumPosition);
@@ -107,14 +97,10 @@ private:
 
     bool StopRequested() const { return m_state == DownloadState::StopRequested; }
 
-    const RunEnvironment m_env;
     const Settings m_settings;
-    Listing& m_listing;
     const std::function<void(const DownloadRunResult&)> m_publish;
 
     std::atomic<DownloadState> m_state{DownloadState::Running};
-    // Ends the page requests in flight and the pauses between pages.
-    StopSignal m_stopPages;
     DownloadRunResult m_result;
     // The pictures of the album at work, and what its threads count.
     DownloadJob m_job;

@@ -1,7 +1,6 @@
 #include "core/workflow/ListRun.h"
 
 #include "core/files/SafeFileName.h"
-#include "core/net/CookieStore.h"
 #include "core/sites/SiteAddress.h"
 #include "core/workflow/AlbumRows.h"
 #include "core/workflow/Messages.h"
@@ -9,26 +8,7 @@
 namespace albumora {
 
 ListRun::ListRun(const RunEnvironment& environment, SiteInterfaces& interfaces, Listing& listing, Hooks hooks)
-    : m_env(environment), m_interfaces(interfaces), m_listing(listing), m_hooks(std::move(hooks)) {}
-
-ST_URLREQUEST ListRun::NewRequest(WString url) const {
-    ST_URLREQUEST request(std::move(url), {}, kDefaultTimeoutMs);
-    request.cookieStore = m_env.cookieStore;
-    request.clock = &m_env.clock;
-    request.cancel = &m_stopPages;
-    request.requireSuccessStatus = true;
-    return request;
-}
-
-void ListRun::Pause(std::chrono::milliseconds duration) const {
-    m_env.clock.SleepFor(duration, m_stopPages);
-}
-
-void ListRun::ForgetCookiesOf(const WString& address) {
-    if (m_env.cookieStore != nullptr) {
-        m_env.cookieStore->ResetHost(address);
-    }
-}
+    : SiteRun(environment, listing), m_interfaces(interfaces), m_hooks(std::move(hooks)) {}
 
 void ListRun::Stop() {
     ListState fetching = ListState::Fetching;

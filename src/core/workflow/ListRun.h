@@ -3,18 +3,17 @@
 #include <atomic>
 #include <functional>
 
-#include "core/util/StopSignal.h"
 #include "core/workflow/RunEnvironment.h"
 #include "core/workflow/RunResults.h"
+#include "core/workflow/SiteRun.h"
 #include "core/workflow/SiteTable.h"
-#include "core/workflow/SiteWork.h"
 
 namespace albumora {
 
 // One press of 获取相册: the albums behind the address in the box, listed by the site's adapter.
 // Made by the list button, run and owned by the list worker thread, gone when the listing ends.
 // Stop() and state() may be called from any thread; everything else is the worker's own.
-class ListRun final : public ListWork {
+class ListRun final : public SiteRun<ListWork> {
 public:
     struct Hooks {
         // The run's result, published before its state turns Idle.
@@ -37,15 +36,6 @@ public:
 
 private:
     // ListWork
-    ST_URLREQUEST NewRequest(WString url) const override;
-    void Pause(std::chrono::milliseconds duration) const override;
-    bool PagesStopped() const override { return m_stopPages.raised(); }
-    void ForgetCookiesOf(const WString& address) override;
-    void ShowMessage(const WString& text) override { m_env.view.ShowMessage(text); }
-    std::optional<ST_PERLISTRECORD> AlbumAt(std::size_t position) const override {
-        return m_env.albums.AlbumAt(position);
-    }
-    Carry& carry() override { return m_listing.carry; }
     bool ListStopRequested() const override { return m_state == ListState::StopRequested; }
     void AddAlbum(ST_PERLISTRECORD record) override;
 
@@ -54,13 +44,9 @@ private:
     // The last words: title, status line, controls, and the address into the history.
     void Finish(const WString& address, const ListOutcome& outcome);
 
-    const RunEnvironment m_env;
     SiteInterfaces& m_interfaces;
-    Listing& m_listing;
     const Hooks m_hooks;
     std::atomic<ListState> m_state{ListState::Fetching};
-    // Ends the page requests in flight and the pauses between pages.
-    StopSignal m_stopPages;
 };
 
 }  // namespace albumora

@@ -60,13 +60,34 @@ WString Workflow::FolderBeingDownloaded() const {
     return m_downloadRun ? m_downloadRun->FolderBeingDownloaded() : WString();
 }
 
-bool Workflow::StartWorker(std::thread& thread, std::function<void()> body, WStringView failure) {
+template <typename Run>
+bool Workflow::Launch(std::shared_ptr<Run> run, std::shared_ptr<Run>& slot, std::thread& thread,
+                      const char* name, ControlMoment end, WStringView failure) {
+    {
+        std::lock_guard lock(m_runMutex);
+        slot = run;
+        // A stop for good that came since the caller's check found no run to stop.
+        if (m_abandoned) {
+            run->Stop();
+        }
+    }
     ++m_workersRunning;
     try {
-        thread = std::thread(std::move(body));
+        thread = std::thread([this, run, &slot, name, end] {
+            RunGuarded(
+                name, [&run] { run->Run(); },
+                [&] {
+                    run->GiveUp();
+                    m_view.ApplyControlState(end, albums.size() == 0);
+                });
+            std::lock_guard lock(m_runMutex);
+            slot.reset();
+        });
     } catch (const std::system_error&) {
         --m_workersRunning;
         m_view.ShowMessage(WString(failure));
+        std::lock_guard lock(m_runMutex);
+        slot.reset();
         return false;
     }
     return true;
@@ -96,32 +117,8 @@ bool Workflow::OnListButton() {
             },
         .rememberAddress = [this](const WString& address) { RememberHistory(HistoryKind::Address, address); },
     };
-    auto run = std::make_shared<ListRun>(Environment(), *m_siteInterfaces, m_listing, std::move(hooks));
-    lock.lock();
-    m_listRun = run;
-    // A stop for good that came since the check above found no run to stop.
-    if (m_abandoned) {
-        run->Stop();
-    }
-    lock.unlock();
-    const bool started = StartWorker(
-        m_listThread,
-        [this, run] {
-            RunGuarded(
-                kListWorkerName, [&run] { run->Run(); },
-                [this, &run] {
-                    run->GiveUp();
-                    m_view.ApplyControlState(ControlMoment::ListEnds, albums.size() == 0);
-                });
-            std::lock_guard runLock(m_runMutex);
-            m_listRun.reset();
-        },
-        kMsgListThreadFailed);
-    if (!started) {
-        lock.lock();
-        m_listRun.reset();
-    }
-    return started;
+    return Launch(std::make_shared<ListRun>(Environment(), *m_siteInterfaces, m_listing, std::move(hooks)),
+                  m_listRun, m_listThread, kListWorkerName, ControlMoment::ListEnds, kMsgListThreadFailed);
 }
 
 bool Workflow::OnDownloadButton() {
@@ -147,30 +144,8 @@ bool Workflow::OnDownloadButton() {
                                                  std::lock_guard resultLock(m_resultMutex);
                                                  m_lastResult = result;
                                              });
-    lock.lock();
-    m_downloadRun = run;
-    if (m_abandoned) {
-        run->Stop();
-    }
-    lock.unlock();
-    const bool started = StartWorker(
-        m_downloadThread,
-        [this, run] {
-            RunGuarded(
-                kDownloadWorkerName, [&run] { run->Run(); },
-                [this, &run] {
-                    run->GiveUp();
-                    m_view.ApplyControlState(ControlMoment::DownloadEnds, albums.size() == 0);
-                });
-            std::lock_guard runLock(m_runMutex);
-            m_downloadRun.reset();
-        },
-        kMsgDownloadThreadFailed);
-    if (!started) {
-        lock.lock();
-        m_downloadRun.reset();
-    }
-    return started;
+    return Launch(std::move(run), m_downloadRun, m_downloadThread, kDownloadWorkerName,
+                  ControlMoment::DownloadEnds, kMsgDownloadThreadFailed);
 }
 
 void Workflow::RequestStop() {

@@ -103,8 +103,11 @@ private:
     // Runs a worker's body; when it throws, tells the user and gives the controls back.
     void RunGuarded(const char* name, const std::function<void()>& body,
                     const std::function<void()>& giveControlsBack);
-    // Starts `body` on `thread`; false (and said) when no thread can be had.
-    bool StartWorker(std::thread& thread, std::function<void()> body, WStringView failure);
+    // Registers the run in `slot`, where stops reach it, and starts it on `thread`, which drops it
+    // from the slot when it ends; false (and said) when no thread can be had.
+    template <typename Run>
+    bool Launch(std::shared_ptr<Run> run, std::shared_ptr<Run>& slot, std::thread& thread, const char* name,
+                ControlMoment end, WStringView failure);
 
     WorkflowView& m_view;
     const std::string m_settingsFolder;
