@@ -4,40 +4,35 @@ namespace albumora {
 
 void DownloadJob::Clear() {
     std::lock_guard lock(m_mutex);
-    m_pictureUrls.clear();
-    m_pictureFiles.clear();
-    m_requestHeaders.clear();
-    m_renewKeys.clear();
+    m_entries.clear();
     ++m_generation;
 }
 
 void DownloadJob::AppendPicture(WString url, WString fileName, WString requestHeader, WString renewKey) {
+    std::unique_ptr<const Rare> rare;
+    if (!requestHeader.empty() || !renewKey.empty()) {
+        rare = std::make_unique<const Rare>(Rare{std::move(requestHeader), std::move(renewKey)});
+    }
     std::lock_guard lock(m_mutex);
-    // Room first, so that running out of memory cannot leave the lists of unequal length.
-    m_pictureUrls.reserve(m_pictureUrls.size() + 1);
-    m_pictureFiles.reserve(m_pictureFiles.size() + 1);
-    m_requestHeaders.reserve(m_requestHeaders.size() + 1);
-    m_renewKeys.reserve(m_renewKeys.size() + 1);
-    m_pictureUrls.push_back(std::move(url));
-    m_pictureFiles.push_back(std::move(fileName));
-    m_requestHeaders.push_back(std::move(requestHeader));
-    m_renewKeys.push_back(std::move(renewKey));
+    m_entries.push_back({std::move(url), std::move(fileName), std::move(rare)});
 }
 
 bool DownloadJob::SetFileName(std::size_t index, WString fileName) {
     std::lock_guard lock(m_mutex);
-    if (index >= m_pictureFiles.size()) {
+    if (index >= m_entries.size()) {
         return false;
     }
-    m_pictureFiles[index] = std::move(fileName);
+    m_entries[index].fileName = std::move(fileName);
     return true;
 }
 
 std::optional<DownloadJob::Picture> DownloadJob::EntryLocked(std::size_t index) const {
-    if (index >= m_pictureUrls.size()) {
+    if (index >= m_entries.size()) {
         return std::nullopt;
     }
-    return Picture{m_pictureUrls[index], m_pictureFiles[index], m_requestHeaders[index], m_renewKeys[index]};
+    const Entry& entry = m_entries[index];
+    return entry.rare ? Picture{entry.url, entry.fileName, entry.rare->requestHeader, entry.rare->renewKey}
+                      : Picture{entry.url, entry.fileName, {}, {}};
 }
 
 std::optional<DownloadJob::Picture> DownloadJob::PictureAt(std::size_t index) const {
@@ -53,7 +48,7 @@ std::optional<DownloadJob::Picture> DownloadJob::PictureAt(std::size_t index,
 
 std::size_t DownloadJob::size() const {
     std::lock_guard lock(m_mutex);
-    return m_pictureUrls.size();
+    return m_entries.size();
 }
 
 std::uint64_t DownloadJob::generation() const {
@@ -63,8 +58,8 @@ std::uint64_t DownloadJob::generation() const {
 
 void DownloadJob::ForEachPictureUrl(const std::function<void(const WString&)>& visit) const {
     std::lock_guard lock(m_mutex);
-    for (const WString& url : m_pictureUrls) {
-        visit(url);
+    for (const Entry& entry : m_entries) {
+        visit(entry.url);
     }
 }
 
@@ -80,10 +75,10 @@ WString DownloadJob::AlbumFolder() const {
 
 std::optional<WString> DownloadJob::TargetPath(std::size_t index) const {
     std::lock_guard lock(m_mutex);
-    if (index >= m_pictureFiles.size()) {
+    if (index >= m_entries.size()) {
         return std::nullopt;
     }
-    const WString& name = m_pictureFiles[index];
+    const WString& name = m_entries[index].fileName;
     return name.starts_with(u'/') ? name : m_albumFolder + name;
 }
 

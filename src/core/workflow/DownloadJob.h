@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -34,7 +35,6 @@ public:
     // Empties the lists and starts a new generation.
     void Clear();
 
-    // The lists grow together.
     void AppendPicture(WString url, WString fileName, WString requestHeader = {}, WString renewKey = {});
 
     // False past the end.
@@ -62,11 +62,20 @@ public:
 private:
     std::optional<Picture> EntryLocked(std::size_t index) const;
 
+    // Few pictures carry a request header or a renew key: they are kept apart, so that a board of
+    // 100,000 pins does not hold two empty strings for each.
+    struct Rare {
+        WString requestHeader;
+        WString renewKey;
+    };
+    struct Entry {
+        WString url;
+        WString fileName;
+        std::unique_ptr<const Rare> rare;
+    };
+
     mutable std::mutex m_mutex;
-    std::vector<WString> m_pictureUrls;
-    std::vector<WString> m_pictureFiles;
-    std::vector<WString> m_requestHeaders;
-    std::vector<WString> m_renewKeys;
+    std::vector<Entry> m_entries;
     WString m_albumFolder;
     std::uint64_t m_generation = 0;
 };

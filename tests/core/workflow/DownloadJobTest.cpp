@@ -18,6 +18,11 @@ TEST(DownloadJob, ResolvesTargetsAgainstTheAlbumFolder) {
     EXPECT_EQ(job.TargetPath(0), u"/save/owner/album/1.png");
     EXPECT_FALSE(job.SetFileName(2, u"x"));
     EXPECT_FALSE(job.TargetPath(2).has_value());
+    // The header and renew key are kept apart from the common fields; they come back with them.
+    job.AppendPicture(u"http://a/3.jpg", u"3.jpg", {}, u"page\t3");
+    EXPECT_EQ(job.PictureAt(1)->requestHeader, u"Referer: x");
+    EXPECT_EQ(job.PictureAt(2)->renewKey, u"page\t3");
+    EXPECT_TRUE(job.PictureAt(0)->requestHeader.empty() && job.PictureAt(0)->renewKey.empty());
 }
 
 TEST(DownloadJob, AClearedJobRefusesEntriesOfTheOldAlbum) {
