@@ -67,6 +67,10 @@ void ListRun::Run() {
             m_listing.adapter = listed.adapter;
         }
     }
+    Finish(address, outcome, refused);
+}
+
+void ListRun::Finish(const WString& address, const ListOutcome& outcome, bool refused) {
     // The owner becomes one folder under the save folder.
     WString& owner = m_listing.carry.ownerName;
     MakeSafeFileName(owner);

@@ -41,8 +41,9 @@ private:
 
     // The address names nothing to list: said, and the result says so.
     void Refuse(WStringView problem);
-    // The last words: title, status line, controls, and the address into the history.
-    void Finish(const WString& address, const ListOutcome& outcome);
+    // The last words: the result, title, status line, controls, and the address into the history;
+    // `refused` when the address was refused before anything was asked.
+    void Finish(const WString& address, const ListOutcome& outcome, bool refused);
 
     SiteInterfaces& m_interfaces;
     const Hooks m_hooks;
