@@ -161,15 +161,18 @@ void DownloadRun::DownloadAlbum(int position, std::size_t index, std::size_t cou
     const auto total = static_cast<unsigned>(n);
     if (!fetch) {
         m_result.picturesNotFetched += static_cast<std::uint32_t>(n);
-        m_env.view.ShowAlbumState(position,
-                                  StopRequested()      ? AlbumRunState::Stopped
-                                  : collected.complete ? AlbumRunState::Done
-                                                       : AlbumRunState::Incomplete,
-                                  0, total, 0);
+        m_env.view.ShowAlbumState(position, EndUnlessLost(collected.complete), 0, total, 0);
         return;
     }
     m_result.picturesCollected += static_cast<std::uint32_t>(n);
     FetchAlbumPictures(position, record ? &*record : nullptr, collected.complete);
+}
+
+AlbumRunState DownloadRun::EndUnlessLost(bool collectedWhole) const {
+    if (StopRequested()) {
+        return AlbumRunState::Stopped;
+    }
+    return collectedWhole ? AlbumRunState::Done : AlbumRunState::Incomplete;
 }
 
 bool DownloadRun::ContinueAfterStop() {
@@ -187,13 +190,6 @@ bool DownloadRun::ContinueAfterStop() {
 void DownloadRun::FetchAlbumPictures(int position, const ST_PERLISTRECORD* record, bool collectedWhole) {
     const auto total = static_cast<unsigned>(m_job.size());
     const WString albumName = record ? record->name : WString();
-    // The state an album ends in when nothing was lost on the way.
-    const auto unlessLost = [&] {
-        if (StopRequested()) {
-            return AlbumRunState::Stopped;
-        }
-        return collectedWhole ? AlbumRunState::Done : AlbumRunState::Incomplete;
-    };
     if (m_album->folderFailed) {
         // Told when the folder was tried; its pictures have nowhere to go.
         m_result.picturesFailed += total;
@@ -208,7 +204,8 @@ void DownloadRun::FetchAlbumPictures(int position, const ST_PERLISTRECORD* recor
         if (!written) {
             ++m_result.sideFilesFailed;
         }
-        m_env.view.ShowAlbumState(position, written ? unlessLost() : AlbumRunState::Incomplete, 0, total, 0);
+        m_env.view.ShowAlbumState(
+            position, written ? EndUnlessLost(collectedWhole) : AlbumRunState::Incomplete, 0, total, 0);
         return;
     }
     m_env.view.SetStatusText(StatusLine::Progress, WString(kStatusPictureDownloadStarted));
@@ -247,7 +244,7 @@ void DownloadRun::FetchAlbumPictures(int position, const ST_PERLISTRECORD* recor
     if (lost > 0 && !StopRequested()) {
         m_env.view.ShowAlbumState(position, AlbumRunState::Failed, total - lost, total, lost);
     } else {
-        m_env.view.ShowAlbumState(position, unlessLost(), total - lost, total, album.failed);
+        m_env.view.ShowAlbumState(position, EndUnlessLost(collectedWhole), total - lost, total, album.failed);
     }
 }
 

@@ -96,6 +96,8 @@ private:
     void OrderPass();
 
     bool StopRequested() const { return m_state == DownloadState::StopRequested; }
+    // The state an album ends in when nothing was lost on the way.
+    AlbumRunState EndUnlessLost(bool collectedWhole) const;
 
     const Settings m_settings;
     const std::function<void(const DownloadRunResult&)> m_publish;
