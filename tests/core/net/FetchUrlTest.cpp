@@ -577,11 +577,19 @@ TEST_F(FetchRequest, StallInTheBodyEndsWithinTheReadTimeout) {
     EXPECT_TRUE(ListFolder(folder.path()).empty());
 }
 
-// Raises `stop` `after` the server has received a request for `path`, however slowly a loaded
-// machine gets there, and notes when.
-std::thread StopWhenHeld(const char* path, milliseconds after, StopSignal& stop,
-                         std::chrono::steady_clock::time_point& raisedAt) {
-    return std::thread([path, after, &stop, &raisedAt] {
+struct StoppedFetch {
+    bool ok = false;
+    CURLSource response;
+    std::chrono::steady_clock::duration afterStop{};  // from the stop to FetchUrl's return
+};
+
+// Fetches `request`, stopping it `after` the server has received it for `path`, however slowly a
+// loaded machine gets there.
+StoppedFetch FetchStoppedWhenHeld(ST_URLREQUEST request, const char* path, milliseconds after) {
+    StopSignal stop;
+    request.cancel = &stop;
+    std::chrono::steady_clock::time_point raisedAt;
+    std::thread stopper([&] {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (SharedTestServer().requestsFor(path).empty() && std::chrono::steady_clock::now() < giveUp) {
             std::this_thread::sleep_for(milliseconds(10));
@@ -590,6 +598,12 @@ std::thread StopWhenHeld(const char* path, milliseconds after, StopSignal& stop,
         raisedAt = std::chrono::steady_clock::now();
         stop.Raise();
     });
+    StoppedFetch fetched;
+    fetched.ok = FetchUrl(request, fetched.response, 0);
+    const auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    fetched.afterStop = ended - raisedAt;
+    return fetched;
 }
 
 TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
@@ -599,40 +613,25 @@ TEST_F(FetchRequest, StopFlagEndsAStalledPictureWithoutFurtherAttempts) {
     ST_URLREQUEST request = PictureRequest("/long", "long.jpg");
     request.readTimeoutMs = 20000;
     request.attempts = 3;
-    StopSignal stop;
-    request.cancel = &stop;
     // The stop comes once the server holds the request, so it always lands inside the stall.
-    std::chrono::steady_clock::time_point raisedAt;
-    std::thread stopper = StopWhenHeld("/long", milliseconds(200), stop, raisedAt);
-    CURLSource response;
-    const bool ok = FetchUrl(request, response, 0);
-    const auto ended = std::chrono::steady_clock::now();
-    stopper.join();
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(response.failure, FetchFailure::Cancelled);
+    const StoppedFetch fetched = FetchStoppedWhenHeld(request, "/long", milliseconds(200));
+    EXPECT_FALSE(fetched.ok);
+    EXPECT_EQ(fetched.response.failure, FetchFailure::Cancelled);
     EXPECT_EQ(server().requestsFor("/long").size(), 1u);
     EXPECT_TRUE(clock.pauses().empty());
-    EXPECT_LT(ended - raisedAt, milliseconds(1000) + kBoundSlack);
+    EXPECT_LT(fetched.afterStop, milliseconds(1000) + kBoundSlack);
     EXPECT_TRUE(ListFolder(folder.path()).empty());
 }
 
 TEST_F(FetchRequest, StopEndsAWaitForTheAnswerAtOnce) {
     // The user who stops a run is not kept waiting while a slow server holds its answer.
     server().Route("/held", Response{.body = "late", .headerDelay = milliseconds(10000)});
-    ST_URLREQUEST request = Request("/held", 20000);
-    StopSignal stop;
-    request.cancel = &stop;
     // The stop comes once libcurl's own early timers are past, so that nothing but the transfer
     // loop's own wakes can notice it.
-    std::chrono::steady_clock::time_point raisedAt;
-    std::thread stopper = StopWhenHeld("/held", milliseconds(300), stop, raisedAt);
-    CURLSource response;
-    const bool ok = FetchUrl(request, response, 0);
-    const auto ended = std::chrono::steady_clock::now();
-    stopper.join();
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(response.failure, FetchFailure::Cancelled);
-    EXPECT_LT(ended - raisedAt, milliseconds(1000));
+    const StoppedFetch fetched = FetchStoppedWhenHeld(Request("/held", 20000), "/held", milliseconds(300));
+    EXPECT_FALSE(fetched.ok);
+    EXPECT_EQ(fetched.response.failure, FetchFailure::Cancelled);
+    EXPECT_LT(fetched.afterStop, milliseconds(1000));
 }
 
 TEST_F(FetchRequest, ConnectionResetMidBodyFails) {
