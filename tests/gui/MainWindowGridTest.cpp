@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, SelectAllFollowsASelectionMadeByKeyboardOrMouse) {
     gui::CMyGridCtrl* grid = window().grid();
     auto* selectAll = Control<QCheckBox>("selectAllBox");
     grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window().windowHandle(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(grid->ChosenAlbums(3), (std::vector<int>{0, 1, 2}));
     EXPECT_TRUE(selectAll->isChecked());
     grid->clearSelection();
