@@ -120,17 +120,10 @@ void CMyGridCtrl::ReflowThumbnails(int columns) {
     SpreadThumbnailColumns();
     QItemSelection selection;
     for (int position = 0; position < static_cast<int>(cells.size()); ++position) {
-        const int row = position / columns;
-        const int column = position % columns;
-        if (column == 0) {
-            InsertRow();
-        }
         const Cell& cell = cells[static_cast<size_t>(position)];
-        SetItemText(row, column, cell.text);
-        SetItemImage(row, column, cell.image);
-        SetItemData(row, column, cell.data);
+        PutThumbnailCell(position, cell.text, cell.image, cell.data);
         if (cell.selected) {
-            const QModelIndex index = model()->index(row, column);
+            const QModelIndex index = model()->index(position / columns, position % columns);
             selection.select(index, index);
         }
     }
@@ -163,15 +156,20 @@ void CMyGridCtrl::PlaceThumbnail(int position, const ST_PERLISTRECORD& album) {
     if (!m_thumbnailView || position < 0) {
         return;
     }
+    m_thumbnailsPlaced = std::max(m_thumbnailsPlaced, position + 1);
+    PutThumbnailCell(position, ToQString(IntToText(position + 1) + u"." + ShownAlbumName(album)),
+                     album.thumbIndex, position);
+}
+
+void CMyGridCtrl::PutThumbnailCell(int position, const QString& text, int image, int value) {
     const int row = position / m_thumbnailColumns;
     const int column = position % m_thumbnailColumns;
-    m_thumbnailsPlaced = std::max(m_thumbnailsPlaced, position + 1);
     while (GetRowCount() <= row) {
         InsertRow();
     }
-    SetItemText(row, column, ToQString(IntToText(position + 1) + u"." + ShownAlbumName(album)));
-    SetItemImage(row, column, album.thumbIndex);
-    SetItemData(row, column, position);
+    SetItemText(row, column, text);
+    SetItemImage(row, column, image);
+    SetItemData(row, column, value);
 }
 
 std::vector<int> CMyGridCtrl::ChosenAlbums(std::size_t recordCount) const {

@@ -52,6 +52,8 @@ private:
     int FittingThumbnailColumns() const;
     // The columns share the width between them, so that no strip is left empty at the right.
     void SpreadThumbnailColumns();
+    // Fills the cell of thumbnail `position`, adding the rows up to it.
+    void PutThumbnailCell(int position, const QString& text, int image, int value);
     // Places the cells again in `columns` columns, keeping their order, selection and focus.
     void ReflowThumbnails(int columns);
 
