@@ -65,6 +65,8 @@ private:
     bool DriveTransfer(CURLM* multi, CURL* easy, CURLcode& result);
     void EnterPhase(Phase phase);
     void Fail(FetchFailure failure, std::string detail = {});
+    // The request's minSizeK and maxSizeK, for a declared length and for the body as received.
+    bool OutsideSizeLimits(std::uint64_t size) const;
     std::uint64_t KeptBodySize() const { return m_saving ? m_received : m_response.body.size(); }
 
     CURLSource& m_response;

@@ -62,14 +62,10 @@ bool Exchange::FinalHeaders() {
     const bool decoded = m_request.expectPicture && !encoding.empty() && !EqualsNoCase(encoding, "identity");
     m_response.isGzip = !decoded && m_block.find("gzip") != std::string::npos;
     // A compressed length says nothing of the decoded size; Conclude judges that.
-    if (const auto length = decoded ? std::nullopt : ContentLengthOf(m_block)) {
-        const std::uint64_t minBytes = std::uint64_t{m_request.minSizeK} * 1024;
-        const std::uint64_t maxBytes = std::uint64_t{m_request.maxSizeK} * 1024;
-        if (*length < minBytes || (m_request.maxSizeK != 0 && *length > maxBytes)) {
-            Fail(FetchFailure::SizeLimit,
-                 "Content-Length " + std::to_string(*length) + " is outside the limits");
-            return false;
-        }
+    if (const auto length = decoded ? std::nullopt : ContentLengthOf(m_block);
+        length && OutsideSizeLimits(*length)) {
+        Fail(FetchFailure::SizeLimit, "Content-Length " + std::to_string(*length) + " is outside the limits");
+        return false;
     }
     if ((m_saving || m_request.requireSuccessStatus) && (m_blockStatus < 200 || m_blockStatus > 299)) {
         Fail(FetchFailure::HttpStatus, "HTTP status " + std::to_string(m_blockStatus));
@@ -153,6 +149,11 @@ bool Exchange::KeepBodyBytes(const char* data, size_t length) {
     return true;
 }
 
+bool Exchange::OutsideSizeLimits(std::uint64_t size) const {
+    return size < std::uint64_t{m_request.minSizeK} * 1024 ||
+           (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024);
+}
+
 bool Exchange::Conclude() {
     m_response.bodySize = KeptBodySize();
     if (m_response.failure == FetchFailure::None) {
@@ -160,8 +161,7 @@ bool Exchange::Conclude() {
         if (m_inflater.active() && !m_inflater.ended()) {
             // The transfer looked complete, but the compressed stream says the picture is not.
             Fail(FetchFailure::Connection, "the compressed picture ended early");
-        } else if (size < std::uint64_t{m_request.minSizeK} * 1024 ||
-                   (m_request.maxSizeK != 0 && size > std::uint64_t{m_request.maxSizeK} * 1024)) {
+        } else if (OutsideSizeLimits(size)) {
             Fail(FetchFailure::SizeLimit,
                  "a body of " + std::to_string(size) + " bytes is outside the limits");
         } else if (m_saving && size == 0) {
