@@ -62,19 +62,19 @@ void LoginMenu::fillMenu(QMenu* menu) {
     modeless->setChecked(m_loginWindowModeless);
     connect(modeless, &QAction::toggled, this, &LoginMenu::setLoginWindowModeless);
     m_actions[kCmdLoginWindowModeless] = modeless;
+    const auto addFixedLogins = [this, menu](const auto& logins) {
+        for (const FixedLogin& login : logins) {
+            const QString address = QString::fromLatin1(login.startAddress);
+            addLogin(menu, login.commandId, QString::fromUtf16(login.text), [address] { return address; });
+        }
+    };
     menu->addSeparator();
-    for (const FixedLogin& login : kServedSiteLogins) {
-        const QString address = QString::fromLatin1(login.startAddress);
-        addLogin(menu, login.commandId, QString::fromUtf16(login.text), [address] { return address; });
-    }
+    addFixedLogins(kServedSiteLogins);
     menu->addSeparator();
 
     addLogin(menu, kCmdLoginQqZone, QStringLiteral("QQ空间/QQ群"),
              [this] { return QqZoneStartAddress(m_addressText(), m_albumKindPosition()); });
-    for (const FixedLogin& login : kFixedLogins) {
-        const QString address = QString::fromLatin1(login.startAddress);
-        addLogin(menu, login.commandId, QString::fromUtf16(login.text), [address] { return address; });
-    }
+    addFixedLogins(kFixedLogins);
 }
 
 void LoginMenu::addLogin(QMenu* menu, int commandId, const QString& text,
