@@ -68,8 +68,12 @@ bool IsOptionEnabled(std::uint16_t bit, int siteCode) {
     return true;
 }
 
+bool AcceptsThreadCount(std::uint16_t threadCount) {
+    return threadCount >= 1 && threadCount <= 15;
+}
+
 bool AcceptDownloadParams(const SiteDownloadParams& params) {
-    return params.threadCount >= 1 && params.threadCount <= 15 && params.timeoutSec >= 10;
+    return AcceptsThreadCount(params.threadCount) && params.timeoutSec >= 10;
 }
 
 }  // namespace albumora

@@ -37,6 +37,8 @@ bool IsOptionEnabled(std::uint16_t bit, int siteCode);
 // The download parameters dialog accepts 1..15 threads and a time-out of at least 10 seconds; the
 // size limits are free.
 bool AcceptDownloadParams(const SiteDownloadParams& params);
+// The thread count's part of that rule, for a refusal to name the field.
+bool AcceptsThreadCount(std::uint16_t threadCount);
 
 // A number typed into the dialog, stored in a 16-bit field: the low 16 bits are kept, so -1 is 65535.
 inline std::uint16_t ToStoredField(long long typed) {

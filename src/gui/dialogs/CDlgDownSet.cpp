@@ -63,7 +63,7 @@ void CDlgDownSet::OnConfirm() {
     typed.maxSizeK = ToStoredField(TypedInteger(m_maxSize));
     if (!AcceptDownloadParams(typed)) {
         // The user is told which field and what it takes, not left to guess among four.
-        const bool threadsWrong = typed.threadCount < 1 || typed.threadCount > 15;
+        const bool threadsWrong = !AcceptsThreadCount(typed.threadCount);
         m_message(this, threadsWrong ? QStringLiteral("参数错误：线程数须在1到15之间")
                                      : QStringLiteral("参数错误：超时须不少于10秒"));
         (threadsWrong ? m_threads : m_timeout)->setFocus();
