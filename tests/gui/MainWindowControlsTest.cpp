@@ -28,15 +28,6 @@
 namespace albumora::test {
 namespace {
 
-QMessageBox* OpenQuestion(QWidget* window) {
-    for (QMessageBox* box : window->findChildren<QMessageBox*>()) {
-        if (box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
 TEST_F(MainWindowTest, KeyboardStartsInTheAddressBoxAndReachesEveryMenu) {
     OpenWindow();
     auto* address = Control<gui::CComboBox2>("addressBox");
@@ -185,7 +176,7 @@ TEST_F(MainWindowTest, AWorkersQuestionWaitsForTheAnswer) {
     std::atomic<int> answer{-1};
     std::thread worker([&] { answer = window().AskYesNo(u"继续吗？") ? 1 : 0; });
     QMessageBox* question = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (question = OpenQuestion(&window())) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return (question = ShownMessageBox(&window())) != nullptr; }));
     EXPECT_EQ(question->text(), QStringLiteral("继续吗？"));
     EXPECT_EQ(answer, -1);
     question->button(QMessageBox::Yes)->click();
@@ -197,7 +188,7 @@ TEST_F(MainWindowTest, ClosingWhileAWorkerWaitsForAnAnswerTellsItNo) {
     OpenWindow();
     std::atomic<int> answer{-1};
     std::thread worker([&] { answer = window().AskYesNo(u"继续吗？") ? 1 : 0; });
-    ASSERT_TRUE(WaitUntil([&] { return OpenQuestion(&window()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return ShownMessageBox(&window()) != nullptr; }));
     CloseWindow();
     worker.join();
     EXPECT_EQ(answer, 0);

@@ -40,12 +40,7 @@ TEST_F(MainWindowTest, ASiteThatIsNotServedSaysSoInsteadOfListingAnother) {
     sites->setCurrentIndex(1);
     Control<QPushButton>("listButton")->click();
     QMessageBox* box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (QMessageBox* candidate : window().findChildren<QMessageBox*>()) {
-            box = candidate->isVisible() ? candidate : box;
-        }
-        return box != nullptr;
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return (box = ShownMessageBox(&window())) != nullptr; }));
     EXPECT_TRUE(box->text().contains(QStringLiteral("暂不支持下载"))) << box->text().toStdString();
     EXPECT_TRUE(SharedTestServer().requests().empty());
     box->close();
@@ -85,14 +80,7 @@ TEST_F(MainWindowTest, OpenSaysSoWhenNothingCanOpenTheFolder) {
     OpenWindow();
     Control<QPushButton>("openFolderButton")->click();
     QMessageBox* box = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        for (QMessageBox* candidate : window().findChildren<QMessageBox*>()) {
-            if (candidate->isVisible()) {
-                box = candidate;
-            }
-        }
-        return box != nullptr;
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return (box = ShownMessageBox(&window())) != nullptr; }));
     EXPECT_TRUE(box->text().startsWith(QStringLiteral("无法打开文件夹：")));
     box->close();
 }

@@ -16,6 +16,9 @@
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 
+class QMessageBox;
+class QWidget;
+
 namespace albumora::test {
 
 // The real main window against the fake sites, reached through http_proxy with the sites' real
@@ -77,5 +80,8 @@ private:
 
 // Waits for `done`, serving the window's events meanwhile.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 15000);
+
+// The message box `window` shows; none while it shows none.
+QMessageBox* ShownMessageBox(QWidget* window);
 
 }  // namespace albumora::test
