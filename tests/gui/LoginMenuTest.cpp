@@ -83,7 +83,6 @@ TEST_F(LoginMenuTest, UncheckedModeOpensAModalWindowAfterClosingTheModelessOne) 
     EXPECT_EQ(OpenLoginWindows(), 0);
 }
 
-}  // namespace
 TEST_F(LoginMenuTest, TheServedSitesComeFirst) {
     StartMenuIn(m_menu);
     QStringList entries;
@@ -97,4 +96,5 @@ TEST_F(LoginMenuTest, TheServedSitesComeFirst) {
     EXPECT_EQ(entries[2], QStringLiteral("堆糖"));
 }
 
+}  // namespace
 }  // namespace albumora::test
