@@ -202,9 +202,8 @@ private:
     QLabel* m_exportLink = nullptr;
     LinkLabel* m_failedPicturesLink = nullptr;
     QLabel* m_clearFilterLink = nullptr;  // shown while a filter hides albums
-    // The album group's title as the workers last set it, without a filter's note.
-    // The group's title without the filter; the group keeps one from the start, so that the grid
-    // does not move down when the first list gives it one.
+    // The album group's title as the workers last set it, without a filter's note. It has one from
+    // the start, so that the grid does not move down when the first list gives it one.
     QString m_groupTitle = QStringLiteral("相册列表");
     QMenu* m_settingsMenu = nullptr;
 };
